@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace corvo {
+
+/// Field types; the numbers are the type codes of the data packet and never change.
+enum class FieldType : uint8_t {
+    String = 1, ///< GBK text, at most Size bytes
+    WideString, ///< UTF-16 text, at most Size characters
+    Memo,       ///< GBK text of unbounded length
+    Smallint,   ///< 16-bit signed
+    Integer,    ///< 32-bit signed
+    Largeint,   ///< 64-bit signed
+    Boolean,
+    Float, ///< 64-bit binary floating point
+    BCD,   ///< exact decimal; Size = digits after the point
+    DateTime,
+    Bytes,    ///< fixed-length binary, Size bytes
+    VarBytes, ///< binary of at most Size bytes
+    Blob,     ///< binary of unbounded length
+    Guid,     ///< 38-character GUID text
+};
+
+inline constexpr int FieldTypeCount = 14;
+
+bool isKnownFieldType(uint8_t code) noexcept;
+std::string_view fieldTypeName(FieldType type) noexcept;
+/// Types whose value is held as bytes of variable length (texts and binaries).
+bool isVariableLength(FieldType type) noexcept;
+bool isTextType(FieldType type) noexcept;
+
+/// Where the declared Size of a dictionary field comes from.
+enum class SqlSizeSource : uint8_t { Prec, Scale, GuidText, None };
+
+struct SqlTypeMapping {
+    FieldType type;
+    SqlSizeSource size;
+};
+
+/// The map from a dictionary SQL type name to a field type; the name is compared without
+/// regard to letter case. Throws corvo::Error naming the type when it has no field type.
+FieldType SQLTypeToFieldType(std::string_view sqlType);
+/// The same look-up with the source of the declared Size.
+SqlTypeMapping sqlTypeMapping(std::string_view sqlType);
+/// The Size a dictionary field of that SQL type is declared with.
+int sqlTypeFieldSize(std::string_view sqlType, int prec, int scale);
+
+} // namespace corvo

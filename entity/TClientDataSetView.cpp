@@ -1,0 +1,235 @@
+// Row storage changes, the filter and the active index: what decides the visible rows
+// and their order.
+#include "Error.h"
+#include "Gbk.h"
+#include "TClientDataSet.h"
+#include "internal/Column.h"
+#include "internal/FilterExpr.h"
+#include "internal/LookupIndex.h"
+#include "internal/ValueText.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvo {
+
+using internal::Column;
+
+uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive);
+
+void TClientDataSet::writeRow(uint32_t row)
+{
+    for (std::size_t f = 0; f < m_fields.size(); ++f) {
+        Column& column = m_columns[f];
+        const Variant& value = m_buffer[f];
+        bool indexed = false;
+        for (const auto& l : m_lookups)
+            if (l->field() == static_cast<int>(f)) indexed = true;
+        if (!indexed) {
+            internal::storeValue(column, row, value);
+            continue;
+        }
+        for (const auto& l : m_lookups)
+            if (l->field() == static_cast<int>(f))
+                l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+        internal::storeValue(column, row, value);
+        for (const auto& l : m_lookups)
+            if (l->field() == static_cast<int>(f))
+                l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    }
+}
+
+void TClientDataSet::removeRow(uint32_t row)
+{
+    for (const auto& l : m_lookups)
+        l->erase(lookupHashOfRow(m_columns[static_cast<std::size_t>(l->field())], row,
+                                 l->caseInsensitive()),
+                 row);
+    m_deleted[row] = 1;
+    --m_liveRows;
+}
+
+bool TClientDataSet::passesFilter(uint32_t row) const
+{
+    return !m_filter || m_filter->matches(m_columns, row);
+}
+
+int TClientDataSet::compareRows(int field, uint32_t a, uint32_t b) const noexcept
+{
+    const Column& c = m_columns[static_cast<std::size_t>(field)];
+    bool na = c.isNull(a), nb = c.isNull(b);
+    if (isVariableLength(c.type())) {
+        int r = c.bytesAt(a).compare(c.bytesAt(b));
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
+    if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
+    switch (c.type()) {
+    case FieldType::Guid: {
+        int r = std::memcmp(c.guidBytesAt(a), c.guidBytesAt(b), 16);
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
+    case FieldType::Float:
+    case FieldType::DateTime: {
+        double x = c.floatAt(a), y = c.floatAt(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    default: {
+        int64_t x = c.intAt(a), y = c.intAt(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    }
+}
+
+bool TClientDataSet::rowLess(uint32_t a, uint32_t b) const noexcept
+{
+    if (m_indexField >= 0) {
+        int r = compareRows(m_indexField, a, b);
+        if (r != 0) return m_indexDescending ? r > 0 : r < 0;
+    }
+    return a < b;
+}
+
+std::size_t TClientDataSet::viewPositionOf(uint32_t row) const
+{
+    auto it = std::lower_bound(m_view.begin(), m_view.end(), row,
+                               [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
+    if (it != m_view.end() && *it == row) return static_cast<std::size_t>(it - m_view.begin());
+    return m_view.size();
+}
+
+void TClientDataSet::placeRowInView(uint32_t row)
+{
+    auto it = std::lower_bound(m_view.begin(), m_view.end(), row,
+                               [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
+    m_cursor = static_cast<std::size_t>(m_view.insert(it, row) - m_view.begin());
+}
+
+namespace {
+
+/// The first eight bytes of a text, big-endian, so integer order is byte order.
+uint64_t textPrefix(std::string_view s) noexcept
+{
+    uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        key = key << 8 | (i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
+    return key;
+}
+
+} // namespace
+
+void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
+{
+    m_view.clear();
+    m_view.reserve(m_liveRows);
+    const auto rows = static_cast<uint32_t>(m_deleted.size());
+    for (uint32_t r = 0; r < rows; ++r)
+        if (!m_deleted[r] && passesFilter(r)) m_view.push_back(r);
+
+    if (m_indexField >= 0) {
+        const Column& c = m_columns[static_cast<std::size_t>(m_indexField)];
+        if (isVariableLength(c.type())) {
+            // Sort by an 8-byte prefix first; full comparisons only among equal prefixes.
+            std::vector<std::pair<uint64_t, uint32_t>> keys;
+            keys.reserve(m_view.size());
+            for (uint32_t r : m_view)
+                keys.emplace_back(textPrefix(c.bytesAt(r)), r);
+            const bool desc = m_indexDescending;
+            std::sort(keys.begin(), keys.end(), [&](const auto& x, const auto& y) {
+                if (x.first != y.first) return desc ? x.first > y.first : x.first < y.first;
+                int r = c.bytesAt(x.second).compare(c.bytesAt(y.second));
+                if (r != 0) return desc ? r > 0 : r < 0;
+                return x.second < y.second;
+            });
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                m_view[i] = keys[i].second;
+        } else {
+            std::sort(m_view.begin(), m_view.end(),
+                      [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
+        }
+    }
+
+    m_cursor = 0;
+    if (keepRow) {
+        std::size_t pos = viewPositionOf(*keepRow);
+        if (pos < m_view.size()) m_cursor = pos;
+    }
+    m_bof = m_cursor == 0;
+    m_eof = m_view.empty();
+    notify(DataChange::Rows);
+}
+
+// ---------------------------------------------------------------------------------------
+// Filter
+
+void TClientDataSet::SetFilter(std::string_view text)
+{
+    if (text == m_filterText) return;
+    if (m_filtered && Active()) {
+        auto compiled = internal::FilterExpr::compile(text, m_fieldDefs.list());
+        MergeChangeLog();
+        m_filterText = std::string(text);
+        m_filter = compiled->acceptsAll() ? nullptr : std::move(compiled);
+        rebuildView(std::nullopt);
+        return;
+    }
+    m_filterText = std::string(text);
+}
+
+void TClientDataSet::SetFiltered(bool filtered)
+{
+    if (filtered == m_filtered) return;
+    if (!Active()) {
+        m_filtered = filtered;
+        return;
+    }
+    MergeChangeLog();
+    if (filtered) {
+        auto compiled = internal::FilterExpr::compile(m_filterText, m_fieldDefs.list());
+        m_filter = compiled->acceptsAll() ? nullptr : std::move(compiled);
+    } else {
+        m_filter.reset();
+    }
+    m_filtered = filtered;
+    rebuildView(std::nullopt);
+}
+
+// ---------------------------------------------------------------------------------------
+// Sort
+
+void TClientDataSet::AddIndex(std::string_view name, std::string_view fieldName, IndexOrder order)
+{
+    if (Active() && FieldIndexOf(fieldName) < 0)
+        throw Error("字段“" + gbk::display(fieldName) + "”不存在，不能建立索引");
+    if (m_indexDefs.IndexOf(name) >= 0) throw Error("索引“" + gbk::display(name) + "”已经存在");
+    m_indexDefs.add(
+        IndexDef{std::string(name), std::string(fieldName), order == IndexOrder::Descending});
+}
+
+void TClientDataSet::ClearIndexDefs()
+{
+    m_indexDefs.Clear();
+    if (!m_indexName.empty()) SetIndexName("");
+}
+
+void TClientDataSet::SetIndexName(std::string_view name)
+{
+    int field = -1;
+    bool descending = false;
+    if (!name.empty()) {
+        int i = m_indexDefs.IndexOf(name);
+        if (i < 0) throw Error("索引“" + gbk::display(name) + "”不存在");
+        field = FieldIndexOf(m_indexDefs.Items(i).Fields);
+        if (Active() && field < 0) throw Error("索引“" + gbk::display(name) + "”的字段不存在");
+        descending = m_indexDefs.Items(i).Descending;
+    }
+    m_indexName = std::string(name);
+    if (!Active()) return;
+    MergeChangeLog();
+    std::optional<uint32_t> keep;
+    if (!m_view.empty()) keep = m_view[m_cursor];
+    m_indexField = field;
+    m_indexDescending = descending;
+    rebuildView(keep);
+}
+
+} // namespace corvo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace corvo::internal {
+
+/// Hash index from a field's value (by the high 32 bits of its 64-bit hash) to the stored rows
+/// holding it; open addressing with linear probing. The table keeps it current as rows change, so a
+/// walk that locates once per row stays linear.
+class LookupIndex {
+public:
+    LookupIndex(int field, bool caseInsensitive)
+        : m_field(field), m_caseInsensitive(caseInsensitive)
+    {
+    }
+
+    int field() const noexcept { return m_field; }
+    bool caseInsensitive() const noexcept { return m_caseInsensitive; }
+
+    void reserve(std::size_t rows);
+    void insert(uint64_t hash, uint32_t row);
+    void erase(uint64_t hash, uint32_t row) noexcept;
+
+    /// Calls visit(row) for every row stored under that hash, until visit returns false.
+    template <typename Visit> void forEach(uint64_t hash, Visit visit) const
+    {
+        if (m_slots.empty()) return;
+        std::size_t mask = m_slots.size() - 1;
+        auto tag = static_cast<uint32_t>(hash >> 32);
+        for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+            const Slot& s = m_slots[i];
+            if (s.row == Empty) return;
+            if (s.row != Tombstone && s.tag == tag && !visit(s.row)) return;
+        }
+    }
+
+    std::size_t memoryBytes() const noexcept { return m_slots.capacity() * sizeof(Slot); }
+
+private:
+    struct Slot {
+        uint32_t row;
+        uint32_t tag;
+    };
+    static constexpr uint32_t Empty = UINT32_MAX;
+    static constexpr uint32_t Tombstone = UINT32_MAX - 1;
+
+    void grow(std::size_t slots);
+
+    int m_field;
+    bool m_caseInsensitive;
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0; ///< live entries and tombstones
+    std::size_t m_live = 0;
+};
+
+} // namespace corvo::internal
