@@ -16,6 +16,8 @@ struct DateTime {
     /// "yyyy-mm-dd" with an optional " hh:mm" or " hh:mm:ss"; blanks around are ignored.
     static std::optional<DateTime> parse(std::string_view text) noexcept;
     static DateTime now();
+    /// True from 0001-01-01 up to the end of 9999-12-31: the days the text forms can show.
+    bool isValid() const noexcept { return days > -693594 && days < 2958466; }
 
     /// "yyyy-mm-dd", followed by " hh:mm:ss" when the time of day is not midnight.
     std::string toString() const;

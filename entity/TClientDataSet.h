@@ -152,11 +152,22 @@ protected:
     /// Moves the cursor to the row; false when it is not visible.
     bool moveToRow(uint32_t row);
     void notify(DataChange change);
+    /// Filtered off, the text set, then Filtered on, in one step; a text outside the subset
+    /// leaves Filtered off with that text and throws.
+    void replaceFilter(std::string_view text);
+    /// Stores a value into a stored row without moving it (callers re-sort when needed).
+    void writeRowValue(uint32_t row, int field, const Variant& value);
+    /// The cursor where a walk "from the first row until Eof" leaves it.
+    void endWalk() noexcept;
+    /// Replaces the index definitions and activates one of them ("" for none) with a
+    /// single reordering.
+    void resetIndexes(std::vector<IndexDef> defs, std::string_view active);
     void checkActive() const;
     void checkWritable() const;
 
 private:
     friend class TField;
+    friend class TCustomEntity;
 
     void openEmpty(std::vector<FieldDef> defs);
     void buildFields();

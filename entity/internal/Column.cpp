@@ -185,6 +185,7 @@ void Column::compactHeap()
 void Column::appendRaw(std::size_t rows, const uint8_t* nullBits, const uint8_t* fixed)
 {
     static_assert(std::endian::native == std::endian::little);
+    if (rows == 0) return; // an empty column has no bit words to copy into
     if (m_rows % 64 != 0) {
         for (std::size_t i = 0; i < rows; ++i) {
             auto row = static_cast<uint32_t>(m_rows);

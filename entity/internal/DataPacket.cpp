@@ -238,6 +238,8 @@ DecodedPacket decodePacket(const uint8_t* data, std::size_t size)
                     double x;
                     std::memcpy(&x, v, 8);
                     if (!std::isfinite(x)) corrupt("字段“" + name + "”的数值无效");
+                    if (d.DataType == FieldType::DateTime && !DateTime{x}.isValid())
+                        corrupt("字段“" + name + "”的日期超出范围");
                 }
             }
             c.reserve(rowCount);

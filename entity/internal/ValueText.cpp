@@ -234,11 +234,16 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
         return *d;
     }
     case FieldType::DateTime: {
-        if (value.type() == T::DateTime) return value;
+        if (value.type() == T::DateTime) {
+            // Shown as its number: an out-of-range date has no text form.
+            if (!value.asDateTime().isValid())
+                conversionError(Variant(value.asDateTime().days), type, name);
+            return value;
+        }
         if (value.type() == T::Float || value.type() == T::Integer) {
-            double days = value.toDouble();
-            if (!(days > -693594 && days < 2958466)) conversionError(value, type, name);
-            return DateTime{days};
+            DateTime dt{value.toDouble()};
+            if (!dt.isValid()) conversionError(value, type, name);
+            return dt;
         }
         auto dt = DateTime::parse(value.toText());
         if (!dt) conversionError(value, type, name);
