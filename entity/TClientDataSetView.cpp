@@ -101,7 +101,9 @@ void TClientDataSet::placeRowInView(uint32_t row)
 {
     auto it = std::lower_bound(m_view.begin(), m_view.end(), row,
                                [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
-    m_cursor = static_cast<std::size_t>(m_view.insert(it, row) - m_view.begin());
+    auto position = static_cast<std::size_t>(it - m_view.begin());
+    m_view.insert(it, row);
+    m_cursor = position;
 }
 
 namespace {
@@ -200,9 +202,75 @@ void TClientDataSet::AddIndex(std::string_view name, std::string_view fieldName,
 {
     if (Active() && FieldIndexOf(fieldName) < 0)
         throw Error("字段“" + gbk::display(fieldName) + "”不存在，不能建立索引");
-    if (m_indexDefs.IndexOf(name) >= 0) throw Error("索引“" + gbk::display(name) + "”已经存在");
-    m_indexDefs.add(
-        IndexDef{std::string(name), std::string(fieldName), order == IndexOrder::Descending});
+    IndexDef def{std::string(name), std::string(fieldName), order == IndexOrder::Descending};
+    int existing = m_indexDefs.IndexOf(name);
+    if (existing < 0) {
+        m_indexDefs.add(std::move(def));
+        return;
+    }
+    // Redefining an index replaces it; the active one is reordered by its new definition.
+    std::vector<IndexDef> defs;
+    for (int i = 0; i < m_indexDefs.Count(); ++i)
+        defs.push_back(i == existing ? def : m_indexDefs.Items(i));
+    resetIndexes(std::move(defs), m_indexName);
+}
+
+void TClientDataSet::resetIndexes(std::vector<IndexDef> defs, std::string_view active)
+{
+    std::string activeName(active);
+    m_indexDefs.Clear();
+    for (auto& d : defs) m_indexDefs.add(std::move(d));
+    int i = activeName.empty() ? -1 : m_indexDefs.IndexOf(activeName);
+    int field = i < 0 ? -1 : FieldIndexOf(m_indexDefs.Items(i).Fields);
+    bool descending = i >= 0 && m_indexDefs.Items(i).Descending;
+    m_indexName = field < 0 ? std::string() : activeName;
+    if (!Active() || (field == m_indexField && descending == m_indexDescending)) return;
+    MergeChangeLog();
+    std::optional<uint32_t> keep;
+    if (!m_view.empty()) keep = m_view[m_cursor];
+    m_indexField = field;
+    m_indexDescending = descending;
+    rebuildView(keep);
+}
+
+void TClientDataSet::replaceFilter(std::string_view text)
+{
+    checkActive();
+    MergeChangeLog();
+    std::unique_ptr<internal::FilterExpr> compiled;
+    try {
+        compiled = internal::FilterExpr::compile(text, m_fieldDefs.list());
+    } catch (const Error&) {
+        m_filterText = std::string(text);
+        if (m_filtered) {
+            m_filtered = false;
+            m_filter.reset();
+            rebuildView(std::nullopt);
+        }
+        throw;
+    }
+    m_filterText = std::string(text);
+    m_filtered = true;
+    m_filter = compiled->acceptsAll() ? nullptr : std::move(compiled);
+    rebuildView(std::nullopt);
+}
+
+void TClientDataSet::writeRowValue(uint32_t row, int field, const Variant& value)
+{
+    Variant converted = convertForField(field, value);
+    Column& column = m_columns[static_cast<std::size_t>(field)];
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    internal::storeValue(column, row, converted);
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+}
+
+void TClientDataSet::endWalk() noexcept
+{
+    m_cursor = m_view.empty() ? 0 : m_view.size() - 1;
+    m_bof = m_view.size() <= 1;
+    m_eof = true;
 }
 
 void TClientDataSet::ClearIndexDefs()
