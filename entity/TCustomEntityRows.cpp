@@ -185,6 +185,7 @@ bool TCustomEntity::UpsertRecord(TClientDataSet& other)
 
 bool TCustomEntity::UpsertAll(TClientDataSet& other)
 {
+    if (upsertAllDirect(other)) return true;
     other.First();
     while (!other.Eof()) {
         if (!UpsertRecord(other)) return false;

@@ -61,8 +61,10 @@ void Column::setNull(uint32_t row) noexcept
         uint64_t r = refAt(row);
         uint64_t len = r >> 40;
         m_garbage += len == LongLength ? 8 : len;
-        std::memset(&m_fixed[static_cast<std::size_t>(row) * 8], 0, 8);
     }
+    // A Null keeps zero bytes, so a table's packet does not depend on its edit history.
+    std::memset(&m_fixed[static_cast<std::size_t>(row) * m_width], 0,
+                static_cast<std::size_t>(m_width));
     m_nullBits[row >> 6] |= uint64_t{1} << (row & 63);
 }
 

@@ -3,6 +3,7 @@
 #include "../Error.h"
 #include "../Gbk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -225,13 +226,20 @@ DecodedPacket decodePacket(const uint8_t* data, std::size_t size)
         Column& c = p.columns.emplace_back(d.DataType, d.Size);
         const uint8_t* nulls = r.take(bitBytes, "空值位图");
         const std::string name = gbk::display(d.Name);
+        // One table has one packet: the bytes the encoder leaves zero must be zero.
+        if (rowCount % 8 && nulls[bitBytes - 1] >> (rowCount % 8))
+            corrupt("字段“" + name + "”的空值位图末尾不为零");
         if (!isVariableLength(d.DataType)) {
             const std::size_t width = static_cast<std::size_t>(packedWidth(d.DataType));
             if (rowCount > r.left() / width) corrupt("字段“" + name + "”的值超出数据包的末尾");
             const uint8_t* values = r.take(rowCount * width, "字段值");
             for (std::size_t i = 0; i < rowCount; ++i) {
                 const uint8_t* v = values + i * width;
-                if (isNullBit(nulls, i)) continue;
+                if (isNullBit(nulls, i)) {
+                    if (std::any_of(v, v + width, [](uint8_t b) { return b != 0; }))
+                        corrupt("字段“" + name + "”的空值带有数据");
+                    continue;
+                }
                 if (d.DataType == FieldType::Boolean && *v > 1)
                     corrupt("字段“" + name + "”的布尔值无效");
                 if (d.DataType == FieldType::Float || d.DataType == FieldType::DateTime) {

@@ -41,6 +41,11 @@ constexpr int MaxDepth = 200;
     throw Error("过滤条件有误：" + std::string(what));
 }
 
+bool leadByteAt(std::string_view s, size_t i)
+{
+    return static_cast<unsigned char>(s[i]) >= 0x81 && i + 1 < s.size();
+}
+
 bool isNameByte(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -158,7 +163,7 @@ private:
         skipBlanks();
         size_t start = m_pos;
         while (m_pos < m_text.size() && isNameByte(static_cast<unsigned char>(m_text[m_pos])))
-            ++m_pos;
+            m_pos += leadByteAt(m_text, m_pos) ? 2 : 1; // a trail byte may be any ASCII sign
         if (start == m_pos) {
             if (m_pos >= m_text.size()) syntaxError("条件不完整");
             syntaxError("“" + gbk::display(m_text.substr(m_pos)) + "”处应为字段名");
@@ -326,8 +331,17 @@ bool likeShaped(const FilterExpr::Node& n, std::string_view text)
         return text == n.text;
     case LikeShape::Prefix:
         return text.substr(0, n.text.size()) == n.text;
-    case LikeShape::Contains:
-        return text.find(n.text) != std::string_view::npos;
+    case LikeShape::Contains: {
+        // A match must start on a character, not on the trail byte of a double-byte one.
+        size_t boundary = 0;
+        for (size_t at = text.find(n.text); at != std::string_view::npos;
+             at = text.find(n.text, at + 1)) {
+            while (boundary < at)
+                boundary += leadByteAt(text, boundary) ? 2 : 1;
+            if (boundary == at) return true;
+        }
+        return false;
+    }
     case LikeShape::General:
         return likeMatch(text, n.text);
     }

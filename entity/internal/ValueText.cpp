@@ -144,10 +144,7 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
 {
     using T = Variant::Type;
     if (value.isNull()) return {};
-    const bool isText = value.type() == T::String;
-    if (isText && value.asString().empty() && type != FieldType::Bytes &&
-        type != FieldType::VarBytes && type != FieldType::Blob)
-        return {};
+    if (value.type() == T::String && value.asString().empty()) return {};
     switch (type) {
     case FieldType::String:
     case FieldType::WideString:
@@ -155,7 +152,8 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
         std::string text = value.toText();
         if (!gbk::isValid(text))
             throw Error("字段“" + gbk::display(name) + "”的文本不是有效的GBK编码");
-        if (type == FieldType::String && size >= 0 && text.size() > static_cast<size_t>(size))
+        // Size 0 declares no limit, as the data packet reads it.
+        if (type == FieldType::String && size > 0 && text.size() > static_cast<size_t>(size))
             text = std::string(gbk::cut(text, static_cast<size_t>(size)));
         if (type == FieldType::WideString && size > 0 && gbk::charCount(text) > size_t(size)) {
             size_t bytes = 0;

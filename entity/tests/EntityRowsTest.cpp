@@ -3,7 +3,6 @@
 #include "entity/Error.h"
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 using namespace corvo;
@@ -345,6 +344,40 @@ TEST_F(EntityRows, LargeTablesKeepTheSameResults)
     big.SumByKey("ParentID", "Amount");
     EXPECT_EQ(big.RecordCount(), 7);
     EXPECT_DOUBLE_EQ(big.SumField("Amount"), 4500);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EntityRows, UpsertAllEndsAsRowByRowUpsertsDo)
+{
+    TCustomEntity incoming;
+    declareDetail(incoming);
+    addLines(incoming, {{"Z02", "moved", Id(100), 9, "1"}}, 2); // known, its sort key changes
+    addLines(incoming, {{"A00", "new", Id(300), 5, "5"}}, 40);
+    addLines(incoming, {{"C03", "same key", Id(200), 3, "7"}}, 3);
+    for (const char* mode : {"", "index"}) {
+        SCOPED_TRACE(mode);
+        TCustomEntity bulk, single;
+        bulk.CopyFrom(e);
+        single.CopyFrom(e);
+        if (*mode) {
+            bulk.SortAsc("Code", "");
+            single.SortAsc("Code", "");
+        }
+        bulk.UpsertAll(incoming);
+        incoming.First();
+        while (!incoming.Eof()) {
+            single.UpsertRecord(incoming);
+            incoming.Next();
+        }
+        EXPECT_EQ(bulk.FieldByName("Code").AsString(), single.FieldByName("Code").AsString());
+        EXPECT_EQ(bulk.RecNo(), single.RecNo());
+        EXPECT_EQ(column(bulk, "Code"), column(single, "Code"));
+        EXPECT_EQ(column(bulk, "Amount"), column(single, "Amount"));
+        EXPECT_EQ(bulk.Data().asBytes(), single.Data().asBytes());
+    }
 }
 
 } // namespace
