@@ -65,6 +65,8 @@ void TClientDataSet::CreateDataSet()
 
 void TClientDataSet::Close()
 {
+    // Closing discards the structure: the next structure is declared afresh.
+    m_fieldDefs.Clear();
     m_fields.clear();
     m_columns.clear();
     resetRows();

@@ -128,6 +128,13 @@ Probe makeProbe(const Variant& value, const FieldDef& def, unsigned options)
         p.valid = false;
         return p;
     }
+    // Converting rounds (2.6 to 3, 2.254 to 2.25 at two digits); a rounded probe equals nothing.
+    const bool rounds = def.DataType == FieldType::Smallint || def.DataType == FieldType::Integer ||
+                        def.DataType == FieldType::Largeint || def.DataType == FieldType::BCD;
+    if (rounds && !p.value.isNull() && !(p.value == value)) {
+        p.valid = false;
+        return p;
+    }
     using T = Variant::Type;
     switch (p.value.type()) {
     case T::Null:

@@ -1,10 +1,9 @@
 #include "TestTables.h"
 #include "entity/Error.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 using namespace corvo;
 using namespace corvo::test;

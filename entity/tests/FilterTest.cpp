@@ -1,11 +1,10 @@
 #include "TestTables.h"
 #include "entity/Error.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <array>
 #include <functional>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace corvo;
@@ -50,8 +49,8 @@ void buildGoods(TClientDataSet& ds, int filler = 0)
     for (int i = 0; i < filler; ++i) {
         char id[48];
         std::snprintf(id, sizeof id, "{F%07d-0000-0000-0000-000000000000}", i % 1000);
-        addRow(ds, {"Z" + std::to_string(i), "filler", std::to_string(1000 + i), std::nullopt,
-                    "99", std::string(id), "2030-01-01"});
+        addRow(ds, {"Z" + std::to_string(i), "filler", std::to_string(1000 + i), std::nullopt, "99",
+                    std::string(id), "2030-01-01"});
     }
 }
 
@@ -275,11 +274,15 @@ TEST_P(Search, LocateFindsTheFirstMatchingRow)
         {"Qty", 10.0, 0, "A2"},
         {"Qty", int64_t{-1}, 0, "C3"},
         {"Qty", "ten", 0, ""},
+        {"Qty", 2.6, 0, ""},
+        {"Qty", 3.0, 0, "C1"},
         {"Flag", true, 0, "A1"},
         {"Flag", "0", 0, "A2"},
         {"Price", "2.25", 0, "A2"},
         {"Price", Decimal{225, 2}, 0, "A2"},
         {"Price", 2.25, 0, "A2"},
+        {"Price", "2.254", 0, ""},
+        {"Price", Decimal{22500, 4}, 0, "A2"},
         {"Price", Variant(), 0, "C1"},
         {"ID", lower(guid('A')), 0, "C2"},
         {"ID", Variant(), 0, "B2"},
@@ -330,12 +333,9 @@ TEST_P(Search, LookupGivesTheValueAndLeavesTheCursor)
         Variant expected;
     };
     const Case cases[] = {
-        {"Code", "B2", "Name", "O'Brien"},
-        {"ID", lower(guid('A')), "Code", "C2"},
-        {"Qty", "7", "Price", Decimal{1000, 2}},
-        {"Code", "C1", "Price", Variant()},
-        {"Code", "a1", "Name", Variant()},
-        {"Code", "XX", "Name", Variant()},
+        {"Code", "B2", "Name", "O'Brien"},       {"ID", lower(guid('A')), "Code", "C2"},
+        {"Qty", "7", "Price", Decimal{1000, 2}}, {"Code", "C1", "Price", Variant()},
+        {"Code", "a1", "Name", Variant()},       {"Code", "XX", "Name", Variant()},
         {"Name", "Apple", "Flag", true},
     };
     ds.SetRecNo(3);
@@ -396,7 +396,8 @@ TEST(SearchIndex, StaysCurrentThroughEditsDeletesAppendsOrderAndFilter)
             addRow(ds, {keys[static_cast<std::size_t>(pick(9))], std::to_string(pick(7))});
             break;
         case 4:
-            ds.SetIndexName(std::array<const char*, 3>{"", "ByKey", "ByNumDesc"}[static_cast<std::size_t>(pick(3))]);
+            ds.SetIndexName(std::array<const char*, 3>{
+                "", "ByKey", "ByNumDesc"}[static_cast<std::size_t>(pick(3))]);
             break;
         case 5:
             ds.SetFilter(pick(3) == 0 ? "Num>='2'" : "");

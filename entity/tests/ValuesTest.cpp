@@ -6,10 +6,9 @@
 #include "entity/Guid.h"
 #include "entity/Variant.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <functional>
 #include <limits>
 #include <optional>
 #include <regex>
@@ -22,11 +21,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
-constexpr FieldType AllTypes[] = {
-    FieldType::String,   FieldType::WideString, FieldType::Memo,     FieldType::Smallint,
-    FieldType::Integer,  FieldType::Largeint,   FieldType::Boolean,  FieldType::Float,
-    FieldType::BCD,      FieldType::DateTime,   FieldType::Bytes,    FieldType::VarBytes,
-    FieldType::Blob,     FieldType::Guid};
+constexpr FieldType AllTypes[] = {FieldType::String,   FieldType::WideString, FieldType::Memo,
+                                  FieldType::Smallint, FieldType::Integer,    FieldType::Largeint,
+                                  FieldType::Boolean,  FieldType::Float,      FieldType::BCD,
+                                  FieldType::DateTime, FieldType::Bytes,      FieldType::VarBytes,
+                                  FieldType::Blob,     FieldType::Guid};
 
 /// A one-field table named F with one row being inserted.
 void insertInto(TClientDataSet& ds, FieldType type, int size)
@@ -224,22 +223,27 @@ TEST(FieldValues, TypedSettersConvert)
          "0.13"},
         {"integer into BCD", FieldType::BCD, 2, [](TField& f) { f.SetAsInteger(7); }, "7"},
         {"decimal rescaled", FieldType::BCD, 2,
-         [](TField& f) { f.SetAsVariant(Decimal{-12345, 3}); }, "-12.35"},
-        {"boolean into integer", FieldType::Integer, 0,
-         [](TField& f) { f.SetAsVariant(true); }, "1"},
+         [](TField& f) {
+             f.SetAsVariant(Decimal{-12345, 3});
+         },
+         "-12.35"},
+        {"boolean into integer", FieldType::Integer, 0, [](TField& f) { f.SetAsVariant(true); },
+         "1"},
         {"float into integer", FieldType::Integer, 0, [](TField& f) { f.SetAsFloat(2.6); }, "3"},
         {"integer into boolean", FieldType::Boolean, 0, [](TField& f) { f.SetAsInteger(5); },
          "True"},
-        {"integer into text is cut", FieldType::String, 3,
-         [](TField& f) { f.SetAsInteger(12345); }, "123"},
-        {"date", FieldType::DateTime, 0, [&](TField& f) { f.SetAsDateTime(jan2); },
-         "2024-01-02"},
+        {"integer into text is cut", FieldType::String, 3, [](TField& f) { f.SetAsInteger(12345); },
+         "123"},
+        {"date", FieldType::DateTime, 0, [&](TField& f) { f.SetAsDateTime(jan2); }, "2024-01-02"},
         {"days with a time", FieldType::DateTime, 0, [](TField& f) { f.SetAsFloat(45293.5); },
          "2024-01-02 12:00:00"},
         {"date into text", FieldType::String, 20, [&](TField& f) { f.SetAsDateTime(jan2); },
          "2024-01-02"},
         {"bytes into blob", FieldType::Blob, 0,
-         [](TField& f) { f.SetAsVariant(Bytes{'a', 0, 'b'}); }, std::string("a\0b", 3)},
+         [](TField& f) {
+             f.SetAsVariant(Bytes{'a', 0, 'b'});
+         },
+         std::string("a\0b", 3)},
         {"null clears", FieldType::Integer, 0, [](TField& f) { f.SetAsVariant(Variant()); }, ""},
     };
     for (const SetCase& c : cases) {
@@ -257,13 +261,11 @@ TEST(FieldValues, TypedSettersRefuseOutOfRangeNumbers)
 {
     const SetCase cases[] = {
         {"smallint", FieldType::Smallint, 0, [](TField& f) { f.SetAsInteger(40000); }, ""},
-        {"integer", FieldType::Integer, 0, [](TField& f) { f.SetAsInteger(int64_t{1} << 31); },
-         ""},
-        {"largeint from float", FieldType::Largeint, 0, [](TField& f) { f.SetAsFloat(1e19); },
-         ""},
+        {"integer", FieldType::Integer, 0, [](TField& f) { f.SetAsInteger(int64_t{1} << 31); }, ""},
+        {"largeint from float", FieldType::Largeint, 0, [](TField& f) { f.SetAsFloat(1e19); }, ""},
         {"BCD overflow", FieldType::BCD, 4, [](TField& f) { f.SetAsFloat(1e16); }, ""},
-        {"float not finite", FieldType::Float, 0, [](TField& f) { f.SetAsFloat(std::numeric_limits<double>::infinity()); },
-         ""},
+        {"float not finite", FieldType::Float, 0,
+         [](TField& f) { f.SetAsFloat(std::numeric_limits<double>::infinity()); }, ""},
         {"days out of range", FieldType::DateTime, 0, [](TField& f) { f.SetAsFloat(1e7); }, ""},
         {"number into GUID", FieldType::Guid, 38, [](TField& f) { f.SetAsInteger(5); }, ""},
     };
@@ -457,7 +459,8 @@ TEST(SqlTypeMap, OtherNamesAreRefusedNamingTheType)
 
 TEST(GuidValue, CreateGivesTheUpperCaseTextFormAndDiffersEveryCall)
 {
-    const std::regex form("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+    const std::regex form(
+        "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
     std::set<std::string> seen;
     for (int i = 0; i < 100; ++i) {
         const std::string text = Guid::create().toString();
