@@ -8,7 +8,7 @@ namespace corvo {
 /// Field types; the numbers are the type codes of the data packet and never change.
 enum class FieldType : uint8_t {
     String = 1, ///< GBK text, at most Size bytes
-    WideString, ///< UTF-16 text, at most Size characters
+    WideString, ///< wide text, at most Size characters (held as GBK)
     Memo,       ///< GBK text of unbounded length
     Smallint,   ///< 16-bit signed
     Integer,    ///< 32-bit signed
