@@ -145,6 +145,10 @@ protected:
     std::string rowText(uint32_t row, int field) const;
     Variant rowValue(uint32_t row, int field) const;
     bool rowIsNull(uint32_t row, int field) const noexcept;
+    /// A stored numeric value as a float (0 for Null), as AsFloat reads it.
+    double rowDouble(uint32_t row, int field) const;
+    /// -1, 0 or 1: two stored rows' values of a field in index order (Null first).
+    int compareRows(int field, uint32_t a, uint32_t b) const noexcept;
     /// Visits the visible rows in order once and deletes those the predicate picks, with the
     /// cursor and Eof a row-by-row walk ("Delete, or Next") would leave.
     template <typename Pred> void deleteVisibleRowsWhere(Pred pred);
@@ -157,6 +161,9 @@ protected:
     void replaceFilter(std::string_view text);
     /// Stores a value into a stored row without moving it (callers re-sort when needed).
     void writeRowValue(uint32_t row, int field, const Variant& value);
+    /// Copies a stored value of another table's field of the same type, without conversion.
+    void copyRowValue(uint32_t row, int field, const TClientDataSet& source, uint32_t sourceRow,
+                      int sourceField);
     /// The cursor where a walk "from the first row until Eof" leaves it.
     void endWalk() noexcept;
     /// Replaces the index definitions and activates one of them ("" for none) with a
@@ -187,7 +194,6 @@ private:
     bool activeIndexDescending() const noexcept;
     std::size_t viewPositionOf(uint32_t row) const;
     void placeRowInView(uint32_t row);
-    int compareRows(int field, uint32_t a, uint32_t b) const noexcept;
     bool rowMatches(uint32_t row, int field, const Variant& probe, std::string_view probeText,
                     unsigned options) const;
     std::optional<uint32_t> findRow(int field, const Variant& value, unsigned options);

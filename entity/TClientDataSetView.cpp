@@ -117,6 +117,60 @@ uint64_t textPrefix(std::string_view s) noexcept
     return key;
 }
 
+/// A key whose unsigned order is the order of the values (ties broken by full comparison).
+uint64_t orderKey(const Column& c, uint32_t row) noexcept
+{
+    constexpr uint64_t SignBit = uint64_t{1} << 63;
+    if (isVariableLength(c.type())) return textPrefix(c.bytesAt(row));
+    if (c.isNull(row)) return 0;
+    switch (c.type()) {
+    case FieldType::Guid: {
+        const uint8_t* b = c.guidBytesAt(row);
+        uint64_t key = 0;
+        for (int i = 0; i < 8; ++i)
+            key = key << 8 | b[i];
+        return key;
+    }
+    case FieldType::Float:
+    case FieldType::DateTime: {
+        double d = c.floatAt(row);
+        uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        return (bits & SignBit) ? ~bits : bits | SignBit;
+    }
+    default:
+        return static_cast<uint64_t>(c.intAt(row)) ^ SignBit;
+    }
+}
+
+/// Stable LSD radix sort on the key, 16 bits a pass; passes where every key has the same
+/// digit are skipped. Linear in the rows, where a comparison sort is not.
+void radixSortByKey(std::vector<std::pair<uint64_t, uint32_t>>& keys)
+{
+    if (keys.size() < 256) {
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        return;
+    }
+    std::vector<std::pair<uint64_t, uint32_t>> buffer(keys.size());
+    std::vector<uint32_t> counts(65536);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const auto& k : keys)
+            ++counts[(k.first >> shift) & 0xFFFF];
+        if (counts[(keys[0].first >> shift) & 0xFFFF] == keys.size()) continue;
+        uint32_t total = 0;
+        for (uint32_t& c : counts) {
+            uint32_t n = c;
+            c = total;
+            total += n;
+        }
+        for (const auto& k : keys)
+            buffer[counts[(k.first >> shift) & 0xFFFF]++] = k;
+        keys.swap(buffer);
+    }
+}
+
 } // namespace
 
 void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
@@ -128,26 +182,34 @@ void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
         if (!m_deleted[r] && passesFilter(r)) m_view.push_back(r);
 
     if (m_indexField >= 0) {
+        // Sort (order key, row) pairs: a 64-bit key that orders like the values, with full
+        // comparisons only where two keys are equal.
         const Column& c = m_columns[static_cast<std::size_t>(m_indexField)];
-        if (isVariableLength(c.type())) {
-            // Sort by an 8-byte prefix first; full comparisons only among equal prefixes.
-            std::vector<std::pair<uint64_t, uint32_t>> keys;
-            keys.reserve(m_view.size());
-            for (uint32_t r : m_view)
-                keys.emplace_back(textPrefix(c.bytesAt(r)), r);
-            const bool desc = m_indexDescending;
-            std::sort(keys.begin(), keys.end(), [&](const auto& x, const auto& y) {
-                if (x.first != y.first) return desc ? x.first > y.first : x.first < y.first;
-                int r = c.bytesAt(x.second).compare(c.bytesAt(y.second));
+        std::vector<std::pair<uint64_t, uint32_t>> keys;
+        keys.reserve(m_view.size());
+        const bool desc = m_indexDescending;
+        for (uint32_t r : m_view)
+            keys.emplace_back(desc ? ~orderKey(c, r) : orderKey(c, r), r);
+        radixSortByKey(keys);
+        // Equal keys keep ascending rows (the sort is stable); where the key is only a prefix
+        // of the value, such runs are ordered by the full comparison.
+        const int field = m_indexField;
+        for (std::size_t i = 0; i < keys.size();) {
+            std::size_t j = i + 1;
+            while (j < keys.size() && keys[j].first == keys[i].first)
+                ++j;
+            auto less = [&](const auto& x, const auto& y) {
+                int r = compareRows(field, x.second, y.second);
                 if (r != 0) return desc ? r > 0 : r < 0;
                 return x.second < y.second;
-            });
-            for (std::size_t i = 0; i < keys.size(); ++i)
-                m_view[i] = keys[i].second;
-        } else {
-            std::sort(m_view.begin(), m_view.end(),
-                      [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
+            };
+            auto from = keys.begin() + static_cast<std::ptrdiff_t>(i);
+            auto to = keys.begin() + static_cast<std::ptrdiff_t>(j);
+            if (j - i > 1 && !std::is_sorted(from, to, less)) std::sort(from, to, less);
+            i = j;
         }
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            m_view[i] = keys[i].second;
     }
 
     m_cursor = 0;
@@ -219,7 +281,8 @@ void TClientDataSet::resetIndexes(std::vector<IndexDef> defs, std::string_view a
 {
     std::string activeName(active);
     m_indexDefs.Clear();
-    for (auto& d : defs) m_indexDefs.add(std::move(d));
+    for (auto& d : defs)
+        m_indexDefs.add(std::move(d));
     int i = activeName.empty() ? -1 : m_indexDefs.IndexOf(activeName);
     int field = i < 0 ? -1 : FieldIndexOf(m_indexDefs.Items(i).Fields);
     bool descending = i >= 0 && m_indexDefs.Items(i).Descending;
@@ -262,6 +325,17 @@ void TClientDataSet::writeRowValue(uint32_t row, int field, const Variant& value
     for (const auto& l : m_lookups)
         if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
     internal::storeValue(column, row, converted);
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+}
+
+void TClientDataSet::copyRowValue(uint32_t row, int field, const TClientDataSet& source,
+                                  uint32_t sourceRow, int sourceField)
+{
+    Column& column = m_columns[static_cast<std::size_t>(field)];
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    column.copyFrom(source.m_columns[static_cast<std::size_t>(sourceField)], sourceRow, row);
     for (const auto& l : m_lookups)
         if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
 }

@@ -26,6 +26,21 @@ std::string QuotedFilterValue(std::string_view value)
     return out;
 }
 
+namespace {
+
+/// "(" + F + op + Q(V) + ")"
+std::string comparisonTerm(std::string_view field, std::string_view op, std::string_view value)
+{
+    std::string term = "(";
+    term += field;
+    term += op;
+    term += QuotedFilterValue(value);
+    term += ')';
+    return term;
+}
+
+} // namespace
+
 TCustomEntity::~TCustomEntity()
 {
     EntityList = nullptr;
@@ -169,31 +184,31 @@ bool TCustomEntity::setFilterText(std::string text)
 
 bool TCustomEntity::FilterEqual(std::string_view field, std::string_view value)
 {
-    setFilterText("(" + std::string(field) + "=" + QuotedFilterValue(value) + ")");
+    setFilterText(comparisonTerm(field, "=", value));
     return RecordCount() > 0;
 }
 
 bool TCustomEntity::FilterLike(std::string_view field, std::string_view value)
 {
-    setFilterText("(" + std::string(field) + " like " + QuotedFilterValue(value) + ")");
+    setFilterText(comparisonTerm(field, " like ", value));
     return RecordCount() > 0;
 }
 
 bool TCustomEntity::FilterAtLeast(std::string_view field, std::string_view value)
 {
-    setFilterText("(" + std::string(field) + ">=" + QuotedFilterValue(value) + ")");
+    setFilterText(comparisonTerm(field, ">=", value));
     return RecordCount() > 0;
 }
 
 bool TCustomEntity::FilterAtMost(std::string_view field, std::string_view value)
 {
-    setFilterText("(" + std::string(field) + "<=" + QuotedFilterValue(value) + ")");
+    setFilterText(comparisonTerm(field, "<=", value));
     return RecordCount() > 0;
 }
 
 bool TCustomEntity::andFilter(std::string_view op, std::string_view field, std::string_view value)
 {
-    std::string term = "(" + std::string(field) + std::string(op) + QuotedFilterValue(value) + ")";
+    std::string term = comparisonTerm(field, op, value);
     const std::string& earlier = Filter();
     return setFilterText(gbk::trim(earlier).empty() ? term : earlier + " and " + term);
 }
@@ -215,11 +230,18 @@ bool TCustomEntity::AndFilterAtMost(std::string_view field, std::string_view val
 
 std::string TCustomEntity::eitherTerm(std::string_view field, std::string_view value) const
 {
-    const std::string f(field);
     auto comma = value.find(',');
-    if (comma == std::string_view::npos) return "(" + f + "=" + QuotedFilterValue(value) + ")";
-    return "(" + f + "=" + QuotedFilterValue(value.substr(0, comma)) + " or " + f + "=" +
-           QuotedFilterValue(value.substr(comma + 1)) + ")";
+    if (comma == std::string_view::npos) return comparisonTerm(field, "=", value);
+    std::string term = "(";
+    term += field;
+    term += '=';
+    term += QuotedFilterValue(value.substr(0, comma));
+    term += " or ";
+    term += field;
+    term += '=';
+    term += QuotedFilterValue(value.substr(comma + 1));
+    term += ')';
+    return term;
 }
 
 bool TCustomEntity::AndFilterEither(std::string_view field, std::string_view value)

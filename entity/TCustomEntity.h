@@ -152,6 +152,7 @@ private:
     bool deleteByPresence(TClientDataSet& other, std::string_view keyField,
                           std::string_view otherField, bool deleteFound);
     bool addAmounts(TClientDataSet& other, int sign);
+    void collapseGroups(int keyField, const std::vector<int>& amounts);
     std::vector<int> decimalFields(bool exceptUnitPrice) const;
 };
 

@@ -3,12 +3,15 @@
 #include "Gbk.h"
 #include "TCustomEntity.h"
 #include "internal/Column.h"
+#include "internal/FilterExpr.h"
 
 #include <cmath>
 #include <cstdio>
-#include <unordered_map>
+#include <optional>
 
 namespace corvo {
+
+uint64_t lookupHashOfRow(const internal::Column& column, uint32_t row, bool caseInsensitive);
 
 namespace {
 
@@ -48,7 +51,7 @@ double TCustomEntity::SumField(std::string_view field)
     TField& f = FieldByName(field);
     double sum = 0;
     for (uint32_t row : viewRows())
-        if (!rowIsNull(row, f.Index())) sum += rowValue(row, f.Index()).toDouble();
+        sum += rowDouble(row, f.Index());
     endWalk();
     return sum;
 }
@@ -68,8 +71,8 @@ double TCustomEntity::SumFieldPair(std::string_view field1, std::string_view fie
     double sum1 = 0;
     sum2 = 0;
     for (uint32_t row : viewRows()) {
-        if (!rowIsNull(row, a)) sum1 += rowValue(row, a).toDouble();
-        if (!rowIsNull(row, b)) sum2 += rowValue(row, b).toDouble();
+        sum1 += rowDouble(row, a);
+        sum2 += rowDouble(row, b);
     }
     endWalk();
     return sum1;
@@ -170,78 +173,129 @@ bool TCustomEntity::CheckAmountsNonNegative()
     return true;
 }
 
+namespace {
+
+/// A run total of one amount field: exact in the field's units for decimals, a float
+/// otherwise (the same value once written back at the field's scale).
+class RunTotal {
+public:
+    RunTotal(const TField& field)
+        : m_decimal(field.DataType() == FieldType::BCD), m_scale(field.Size())
+    {
+    }
+    void add(int64_t units, double value)
+    {
+        m_float += value;
+        if (m_decimal && __builtin_add_overflow(m_units, units, &m_units)) m_decimal = false;
+    }
+    Variant value() const
+    {
+        if (m_decimal) return Decimal{m_units, static_cast<uint8_t>(m_scale)};
+        return m_float;
+    }
+    void reset()
+    {
+        m_units = 0;
+        m_float = 0;
+    }
+
+private:
+    bool m_decimal;
+    int m_scale;
+    int64_t m_units = 0;
+    double m_float = 0;
+};
+
+} // namespace
+
+void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts)
+{
+    // In the key order the first row of each group of equal keys is the group's first row in
+    // natural order (ties keep natural order), so the groups are found by hashing in one
+    // sequential pass instead of by sorting.
+    const internal::Column& keys = m_columns[static_cast<std::size_t>(keyField)];
+    const auto stored = static_cast<uint32_t>(m_deleted.size());
+    std::vector<uint32_t> heads, sizes;
+    std::vector<uint64_t> hashes;
+    std::vector<RunTotal> totals;
+    std::vector<uint8_t> removed(stored, 0);
+    std::vector<uint32_t> slots(1024, 0); // group number + 1
+    auto place = [&](std::size_t group) {
+        std::size_t mask = slots.size() - 1;
+        std::size_t i = (hashes[group] >> 32) & mask;
+        while (slots[i])
+            i = (i + 1) & mask;
+        slots[i] = static_cast<uint32_t>(group + 1);
+    };
+    for (uint32_t row = 0; row < stored; ++row) {
+        if (m_deleted[row] || !passesFilter(row)) continue;
+        const uint64_t hash = lookupHashOfRow(keys, row, false);
+        std::size_t mask = slots.size() - 1;
+        std::size_t i = (hash >> 32) & mask, group = 0;
+        for (;; i = (i + 1) & mask) {
+            if (!slots[i]) {
+                group = heads.size();
+                heads.push_back(row);
+                sizes.push_back(0);
+                hashes.push_back(hash);
+                for (int a : amounts)
+                    totals.emplace_back(Fields(a));
+                slots[i] = static_cast<uint32_t>(group + 1);
+                break;
+            }
+            group = slots[i] - 1;
+            if (hashes[group] == hash && compareRows(keyField, heads[group], row) == 0) {
+                removed[row] = 1;
+                break;
+            }
+        }
+        ++sizes[group];
+        for (std::size_t a = 0; a < amounts.size(); ++a) {
+            const int f = amounts[a];
+            const int64_t units = Fields(f).DataType() == FieldType::BCD && !rowIsNull(row, f)
+                                      ? m_columns[static_cast<std::size_t>(f)].intAt(row)
+                                      : 0;
+            totals[group * amounts.size() + a].add(units, rowDouble(row, f));
+        }
+        if (heads.size() * 2 > slots.size()) {
+            slots.assign(slots.size() * 2, 0);
+            for (std::size_t g = 0; g < heads.size(); ++g)
+                place(g);
+        }
+    }
+    std::optional<uint32_t> last; // the walk in key order ends on the greatest key
+    for (std::size_t g = 0; g < heads.size(); ++g) {
+        if (sizes[g] > 1)
+            for (std::size_t a = 0; a < amounts.size(); ++a)
+                writeRowValue(heads[g], amounts[a], totals[g * amounts.size() + a].value());
+        if (!last || compareRows(keyField, heads[g], *last) > 0) last = heads[g];
+    }
+    for (uint32_t row = 0; row < stored; ++row)
+        if (removed[row]) removeRow(row);
+    m_indexDefs.Clear();
+    m_indexName.clear();
+    m_indexField = -1;
+    rebuildView(last);
+}
+
 bool TCustomEntity::SumByKey(std::string_view keyField, std::string_view amountField)
 {
-    SortAsc(keyField, "Clear");
     int key = FieldByName(keyField).Index();
     int amount = FieldByName(amountField).Index();
     checkWritable();
     MergeChangeLog();
-    // Runs of equal keys are adjacent in the sorted order; each collapses into its first row.
-    const std::vector<uint32_t> rows = viewRows();
-    std::vector<uint8_t> remove(rows.size(), 0);
-    std::size_t runStart = 0;
-    std::string runKey;
-    double runSum = 0;
-    auto closeRun = [&](std::size_t end) {
-        if (end - runStart > 1) writeRowValue(rows[runStart], amount, Variant(runSum));
-    };
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::string k = rowText(rows[i], key);
-        double v = rowIsNull(rows[i], amount) ? 0 : rowValue(rows[i], amount).toDouble();
-        if (i > 0 && k == runKey) {
-            runSum += v;
-            remove[i] = 1;
-            continue;
-        }
-        if (i > 0) closeRun(i);
-        runStart = i;
-        runKey = std::move(k);
-        runSum = v;
-    }
-    if (!rows.empty()) closeRun(rows.size());
-    deleteRowsByFlag(remove);
-    ClearSort();
+    // Sorting by the key, collapsing and clearing the sort again ends in natural order.
+    collapseGroups(key, {amount});
     return true;
 }
 
 bool TCustomEntity::MergeDuplicateKeys(std::string_view keyField)
 {
-    SortAsc(keyField, "Clear");
-    ClearFilter();
     int key = FieldByName(keyField).Index();
     checkWritable();
-    const std::vector<int> amounts = decimalFields(true);
-    const std::vector<uint32_t> rows = viewRows();
-    // Groups are all rows with equal key text, kept in the first row of the sorted order.
-    std::unordered_map<std::string, std::size_t> firstOf;
-    std::vector<std::size_t> groupOf(rows.size());
-    std::vector<std::vector<double>> sums;
-    std::vector<std::size_t> groupFirst, groupSize;
-    std::vector<uint8_t> remove(rows.size(), 0);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        auto [it, fresh] = firstOf.try_emplace(rowText(rows[i], key), sums.size());
-        std::size_t g = it->second;
-        if (fresh) {
-            sums.emplace_back(amounts.size(), 0.0);
-            groupFirst.push_back(i);
-            groupSize.push_back(0);
-        } else {
-            remove[i] = 1;
-        }
-        ++groupSize[g];
-        for (std::size_t a = 0; a < amounts.size(); ++a)
-            if (!rowIsNull(rows[i], amounts[a]))
-                sums[g][a] += rowValue(rows[i], amounts[a]).toDouble();
-    }
-    for (std::size_t g = 0; g < sums.size(); ++g) {
-        if (groupSize[g] < 2) continue;
-        for (std::size_t a = 0; a < amounts.size(); ++a)
-            writeRowValue(rows[groupFirst[g]], amounts[a], Variant(sums[g][a]));
-    }
-    deleteRowsByFlag(remove);
+    ClearFilter();
     MergeChangeLog();
-    ClearSort();
+    collapseGroups(key, decimalFields(true));
     First();
     return true;
 }

@@ -211,6 +211,33 @@ void Column::appendVariable(std::size_t rows, const uint8_t* nullBits, const uin
 {
     m_heap.reserve(m_heap.size() + dataBytes);
     reserve(m_rows + rows);
+    bool allShort = m_rows % 64 == 0;
+    for (std::size_t i = 0; i < rows && allShort; ++i) {
+        uint32_t len;
+        std::memcpy(&len, lengths + 4 * i, 4);
+        allShort = len < LongLength;
+    }
+    if (allShort) {
+        // The values go into the heap in one copy, back to back as the packet holds them.
+        uint64_t offset = m_heap.size();
+        m_heap.append(data, dataBytes);
+        std::size_t first = m_nullBits.size();
+        m_nullBits.resize((m_rows + rows + 63) / 64, 0);
+        if (rows > 0)
+            std::memcpy(reinterpret_cast<uint8_t*>(m_nullBits.data() + first), nullBits,
+                        (rows + 7) / 8);
+        std::size_t base = m_fixed.size();
+        m_fixed.resize(base + rows * 8);
+        for (std::size_t i = 0; i < rows; ++i) {
+            uint32_t len;
+            std::memcpy(&len, lengths + 4 * i, 4);
+            uint64_t ref = len == 0 ? 0 : (offset | (static_cast<uint64_t>(len) << 40));
+            std::memcpy(&m_fixed[base + i * 8], &ref, 8);
+            offset += len;
+        }
+        m_rows += rows;
+        return;
+    }
     for (std::size_t i = 0; i < rows; ++i) {
         auto row = static_cast<uint32_t>(m_rows);
         appendNull();
@@ -219,6 +246,22 @@ void Column::appendVariable(std::size_t rows, const uint8_t* nullBits, const uin
         if (!((nullBits[i >> 3] >> (i & 7)) & 1)) setBytes(row, std::string_view(data, len));
         data += len;
     }
+}
+
+void Column::copyFrom(const Column& source, uint32_t sourceRow, uint32_t row)
+{
+    if (source.isNull(sourceRow)) {
+        setNull(row);
+        return;
+    }
+    if (isVariableLength(m_type)) {
+        setBytes(row, source.bytesAt(sourceRow));
+        return;
+    }
+    std::memcpy(&m_fixed[static_cast<std::size_t>(row) * m_width],
+                &source.m_fixed[static_cast<std::size_t>(sourceRow) * m_width],
+                static_cast<std::size_t>(m_width));
+    markNotNull(row);
 }
 
 std::size_t Column::memoryBytes() const noexcept

@@ -66,6 +66,9 @@ public:
         return reinterpret_cast<const uint8_t*>(m_nullBits.data());
     }
 
+    /// Copies one value from a column of the same type and representation.
+    void copyFrom(const Column& source, uint32_t sourceRow, uint32_t row);
+
     /// Bytes held, for the memory counters.
     std::size_t memoryBytes() const noexcept;
     int width() const noexcept { return m_width; }

@@ -84,30 +84,30 @@ bool isNullBit(const uint8_t* bits, std::size_t i)
     return (bits[i >> 3] >> (i & 7)) & 1;
 }
 
-void validateVariable(const FieldDef& d, std::string_view v)
+/// The problem with a text or binary value, or nullptr when it is valid; the field's name is
+/// only formatted once a value fails.
+const char* variableProblem(const FieldDef& d, std::string_view v)
 {
-    const std::string name = gbk::display(d.Name);
     switch (d.DataType) {
     case FieldType::String:
-        if (d.Size > 0 && v.size() > static_cast<std::size_t>(d.Size))
-            corrupt("字段“" + name + "”的值长于字段长度");
+        if (d.Size > 0 && v.size() > static_cast<std::size_t>(d.Size)) return "的值长于字段长度";
         [[fallthrough]];
     case FieldType::Memo:
-        if (!gbk::isValid(v)) corrupt("字段“" + name + "”的文本不是有效的GBK编码");
+        if (!gbk::isValid(v)) return "的文本不是有效的GBK编码";
         break;
     case FieldType::WideString:
-        if (!gbk::isValid(v)) corrupt("字段“" + name + "”的文本不是有效的GBK编码");
+        if (!gbk::isValid(v)) return "的文本不是有效的GBK编码";
         if (d.Size > 0 && gbk::charCount(v) > static_cast<std::size_t>(d.Size))
-            corrupt("字段“" + name + "”的值长于字段长度");
+            return "的值长于字段长度";
         break;
     case FieldType::Bytes:
     case FieldType::VarBytes:
-        if (d.Size > 0 && v.size() > static_cast<std::size_t>(d.Size))
-            corrupt("字段“" + name + "”的值长于字段长度");
+        if (d.Size > 0 && v.size() > static_cast<std::size_t>(d.Size)) return "的值长于字段长度";
         break;
     default:
         break;
     }
+    return nullptr;
 }
 
 } // namespace
@@ -269,7 +269,8 @@ DecodedPacket decodePacket(const uint8_t* data, std::size_t size)
         for (std::size_t i = 0; i < rowCount; ++i) {
             uint32_t len;
             std::memcpy(&len, lengths + 4 * i, 4);
-            validateVariable(d, std::string_view(v, len));
+            if (const char* problem = variableProblem(d, std::string_view(v, len)))
+                corrupt("字段“" + gbk::display(d.Name) + "”" + problem);
             v += len;
         }
         c.appendVariable(rowCount, nulls, lengths, bytes, total);

@@ -33,31 +33,52 @@ TEST_F(EntityFilters, BuildsTheExactFilterTextsAndShowsTheirRows)
 {
     const std::string p1 = Id(100), p2 = Id(200);
     const std::vector<FilterCase> cases = {
-        {"equal", [&](auto& t) { return t.FilterEqual("ParentID", p1); },
-         "(ParentID='" + p1 + "')", {"A01", "B02"}},
+        {"equal",
+         [&](auto& t) { return t.FilterEqual("ParentID", p1); },
+         "(ParentID='" + p1 + "')",
+         {"A01", "B02"}},
         {"equal then and",
          [&](auto& t) { return t.FilterEqual("ParentID", p2), t.AndFilterEqual("Qty", "4"); },
-         "(ParentID='" + p2 + "') and (Qty='4')", {"A04"}},
-        {"quote doubled", [](auto& t) { return t.FilterEqual("Name", "O'Brien"); },
-         "(Name='O''Brien')", {"A01"}},
-        {"like", [](auto& t) { return t.FilterLike("Code", "A%"); }, "(Code like 'A%')",
+         "(ParentID='" + p2 + "') and (Qty='4')",
+         {"A04"}},
+        {"quote doubled",
+         [](auto& t) { return t.FilterEqual("Name", "O'Brien"); },
+         "(Name='O''Brien')",
+         {"A01"}},
+        {"like",
+         [](auto& t) { return t.FilterLike("Code", "A%"); },
+         "(Code like 'A%')",
          {"A01", "A04"}},
-        {"at least", [](auto& t) { return t.FilterAtLeast("Amount", "30"); }, "(Amount>='30')",
+        {"at least",
+         [](auto& t) { return t.FilterAtLeast("Amount", "30"); },
+         "(Amount>='30')",
          {"C03", "A04"}},
-        {"at most", [](auto& t) { return t.FilterAtMost("Qty", "2"); }, "(Qty<='2')",
+        {"at most",
+         [](auto& t) { return t.FilterAtMost("Qty", "2"); },
+         "(Qty<='2')",
          {"A01", "B02"}},
-        {"and at least on empty filter", [](auto& t) { return t.AndFilterAtLeast("Qty", "3"); },
-         "(Qty>='3')", {"C03", "A04"}},
+        {"and at least on empty filter",
+         [](auto& t) { return t.AndFilterAtLeast("Qty", "3"); },
+         "(Qty>='3')",
+         {"C03", "A04"}},
         {"either of two",
-         [&](auto& t) { return t.FilterEqual("ParentID", p1), t.AndFilterEither("Code", "A01,B02"); },
-         "(ParentID='" + p1 + "') and (Code='A01' or Code='B02')", {"A01", "B02"}},
-        {"either of one", [](auto& t) { return t.AndFilterEither("Code", "C03"); }, "(Code='C03')",
+         [&](auto& t) {
+             return t.FilterEqual("ParentID", p1), t.AndFilterEither("Code", "A01,B02");
+         },
+         "(ParentID='" + p1 + "') and (Code='A01' or Code='B02')",
+         {"A01", "B02"}},
+        {"either of one",
+         [](auto& t) { return t.AndFilterEither("Code", "C03"); },
+         "(Code='C03')",
          {"C03"}},
         {"or either",
          [](auto& t) { return t.FilterEqual("Code", "A01"), t.OrFilterEither("Code", "C03,A04"); },
-         "(Code='A01') or (Code='C03' or Code='A04')", {"A01", "C03", "A04"}},
-        {"chinese value", [](auto& t) { return t.FilterEqual("Name", G("张三")); },
-         "(Name='" + G("张三") + "')", {"B02"}},
+         "(Code='A01') or (Code='C03' or Code='A04')",
+         {"A01", "C03", "A04"}},
+        {"chinese value",
+         [](auto& t) { return t.FilterEqual("Name", G("张三")); },
+         "(Name='" + G("张三") + "')",
+         {"B02"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +122,8 @@ TEST_F(EntityFilters, FilterByValuesOfAManyRowTableUsesEveryValue)
 {
     TCustomEntity other;
     declareDetail(other);
-    for (int i = 0; i < 500; ++i) other.AppendWithField("Code", "X" + std::to_string(i));
+    for (int i = 0; i < 500; ++i)
+        other.AppendWithField("Code", "X" + std::to_string(i));
     other.AppendWithField("Code", "B02");
     e.FilterByValuesOf(other, "Code", "Code");
     EXPECT_EQ(column(e, "Code"), (Texts{"B02"}));
@@ -275,7 +297,8 @@ TEST_F(EntityFilters, FieldDisplayOperations)
 TEST_F(EntityFilters, AppendVisibleValuesNamesAndLabels)
 {
     TCustomEntity grid;
-    for (int i = 0; i < 6; ++i) grid.FieldDefs().Add("F" + std::to_string(i), FieldType::String, 40);
+    for (int i = 0; i < 6; ++i)
+        grid.FieldDefs().Add("F" + std::to_string(i), FieldType::String, 40);
     grid.CreateDataSet();
     e.ShowFirstFields(99);
     e.SetFieldRangeVisible("TDetail", "ObjID", false);

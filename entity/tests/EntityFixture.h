@@ -12,7 +12,10 @@
 namespace corvo::test {
 
 /// GBK text from a UTF-8 literal.
-inline std::string G(const char* utf8) { return gbk::fromUtf8(utf8); }
+inline std::string G(const char* utf8)
+{
+    return gbk::fromUtf8(utf8);
+}
 
 /// A detail-line table: TDetail, ObjID, Code, Name, ParentID, Qty, Amount, UnitPrice.
 inline void declareDetail(TClientDataSet& t)

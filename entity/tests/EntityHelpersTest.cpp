@@ -3,7 +3,6 @@
 #include "entity/Guid.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 
 using namespace corvo;
@@ -57,13 +56,15 @@ TEST(EntityHelpers, DeleteRowsEqualVisitsEveryRowOnce)
     for (const auto& c : cases) {
         TCustomEntity t;
         declareDetail(t);
-        for (const auto& code : c.codes) t.AppendWithField("Code", code);
+        for (const auto& code : c.codes)
+            t.AppendWithField("Code", code);
         DeleteRowsEqual(t, "Code", c.value);
         EXPECT_EQ(column(t, "Code"), c.left);
     }
     TCustomEntity t;
     declareDetail(t);
-    for (const char* code : {"AB1", "C", "AB2", "ab3"}) t.AppendWithField("Code", code);
+    for (const char* code : {"AB1", "C", "AB2", "ab3"})
+        t.AppendWithField("Code", code);
     DeleteRowsWithPrefix(t, "Code", "AB");
     EXPECT_EQ(column(t, "Code"), (Texts{"C", "ab3"}));
 }
