@@ -62,14 +62,8 @@ struct Probe {
 
 uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive)
 {
+    if (isVariableLength(column.type())) return hashText(column.bytesAt(row), caseInsensitive);
     switch (column.type()) {
-    case FieldType::String:
-    case FieldType::WideString:
-    case FieldType::Memo:
-    case FieldType::Bytes:
-    case FieldType::VarBytes:
-    case FieldType::Blob:
-        return hashText(column.bytesAt(row), caseInsensitive);
     case FieldType::Guid:
         if (column.isNull(row)) return hashBytes({});
         return hashBytes(
@@ -92,18 +86,14 @@ Probe makeProbe(const Variant& value, const FieldDef& def, unsigned options)
         p.text = value.toText();
         return p;
     }
-    switch (def.DataType) {
-    case FieldType::String:
-    case FieldType::WideString:
-    case FieldType::Memo:
-    case FieldType::Bytes:
-    case FieldType::VarBytes:
-    case FieldType::Blob:
+    if (isVariableLength(def.DataType)) {
         p.text = value.type() == Variant::Type::Bytes
                      ? std::string(value.asBytes().begin(), value.asBytes().end())
                      : value.toText();
         p.hash = hashText(p.text, ci);
         return p;
+    }
+    switch (def.DataType) {
     case FieldType::Guid: {
         p.text = value.toText();
         if (p.text.empty()) {
@@ -171,16 +161,11 @@ bool matchesProbe(const Column& c, const FieldDef& def, uint32_t row, const Prob
         if (c.type() == FieldType::Guid) return gbk::startsWithIgnoreCase(text, p.text);
         return ci ? gbk::startsWithIgnoreCase(text, p.text) : text.starts_with(p.text);
     }
-    switch (c.type()) {
-    case FieldType::String:
-    case FieldType::WideString:
-    case FieldType::Memo:
-    case FieldType::Bytes:
-    case FieldType::VarBytes:
-    case FieldType::Blob: {
+    if (isVariableLength(c.type())) {
         std::string_view text = c.bytesAt(row);
         return ci ? gbk::equalsIgnoreCase(text, p.text) : text == p.text;
     }
+    switch (c.type()) {
     case FieldType::Guid:
         if (p.text.empty()) return c.isNull(row);
         return !c.isNull(row) && std::memcmp(c.guidBytesAt(row), p.guid.bytes.data(), 16) == 0;

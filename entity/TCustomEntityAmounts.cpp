@@ -5,8 +5,10 @@
 #include "internal/Column.h"
 #include "internal/FilterExpr.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace corvo {
@@ -215,60 +217,97 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
     // sequential pass instead of by sorting.
     const internal::Column& keys = m_columns[static_cast<std::size_t>(keyField)];
     const auto stored = static_cast<uint32_t>(m_deleted.size());
-    std::vector<uint32_t> heads, sizes;
-    std::vector<uint64_t> hashes;
-    std::vector<RunTotal> totals;
-    std::vector<uint8_t> removed(stored, 0);
-    std::vector<uint32_t> slots(1024, 0); // group number + 1
-    auto place = [&](std::size_t group) {
-        std::size_t mask = slots.size() - 1;
-        std::size_t i = (hashes[group] >> 32) & mask;
-        while (slots[i])
-            i = (i + 1) & mask;
-        slots[i] = static_cast<uint32_t>(group + 1);
+    // Fixed-width keys are kept in the group itself, so a row finds its group without reading
+    // the group's first row again (a cache miss per row on large tables).
+    const bool exactKeys = !isVariableLength(keys.type());
+    auto keyOf = [&](uint32_t row) -> std::array<uint64_t, 2> {
+        if (!exactKeys) return {0, 0};
+        if (keys.isNull(row)) return {0, 1};
+        if (keys.type() == FieldType::Guid) {
+            std::array<uint64_t, 2> k;
+            std::memcpy(k.data(), keys.guidBytesAt(row), 16);
+            return k;
+        }
+        if (keys.type() == FieldType::Float || keys.type() == FieldType::DateTime) {
+            double d = keys.floatAt(row);
+            if (d == 0) d = 0;
+            uint64_t bits;
+            std::memcpy(&bits, &d, 8);
+            return {bits, 2};
+        }
+        return {static_cast<uint64_t>(keys.intAt(row)), 2};
     };
+    struct Group {
+        std::array<uint64_t, 2> key;
+        uint32_t head;
+        uint32_t size;
+    };
+    struct Slot {
+        uint32_t group; ///< group number + 1; 0 = empty
+        uint32_t tag;   ///< high half of the key's hash
+    };
+    const std::size_t width = amounts.size();
+    std::vector<uint8_t> isDecimal;
+    for (int a : amounts)
+        isDecimal.push_back(Fields(a).DataType() == FieldType::BCD);
+    std::vector<Group> groups;
+    std::vector<RunTotal> totals; // width per group, beside each other
+    std::vector<uint8_t> removed(stored, 0);
+    std::vector<Slot> slots(1024, Slot{0, 0});
+    auto insertSlot = [&](uint32_t tag, uint32_t group) {
+        std::size_t mask = slots.size() - 1;
+        std::size_t i = tag & mask;
+        while (slots[i].group)
+            i = (i + 1) & mask;
+        slots[i] = Slot{group + 1, tag};
+    };
+    std::vector<uint32_t> tags;
     for (uint32_t row = 0; row < stored; ++row) {
         if (m_deleted[row] || !passesFilter(row)) continue;
-        const uint64_t hash = lookupHashOfRow(keys, row, false);
+        const auto tag = static_cast<uint32_t>(lookupHashOfRow(keys, row, false) >> 32);
+        const std::array<uint64_t, 2> key = keyOf(row);
         std::size_t mask = slots.size() - 1;
-        std::size_t i = (hash >> 32) & mask, group = 0;
-        for (;; i = (i + 1) & mask) {
-            if (!slots[i]) {
-                group = heads.size();
-                heads.push_back(row);
-                sizes.push_back(0);
-                hashes.push_back(hash);
+        std::size_t group = 0;
+        for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+            const Slot slot = slots[i];
+            if (!slot.group) {
+                group = groups.size();
+                groups.push_back(Group{key, row, 0});
+                tags.push_back(tag);
                 for (int a : amounts)
                     totals.emplace_back(Fields(a));
-                slots[i] = static_cast<uint32_t>(group + 1);
+                slots[i] = Slot{static_cast<uint32_t>(group + 1), tag};
                 break;
             }
-            group = slots[i] - 1;
-            if (hashes[group] == hash && compareRows(keyField, heads[group], row) == 0) {
+            if (slot.tag != tag) continue;
+            group = slot.group - 1;
+            if (exactKeys ? groups[group].key == key
+                          : compareRows(keyField, groups[group].head, row) == 0) {
                 removed[row] = 1;
                 break;
             }
         }
-        ++sizes[group];
-        for (std::size_t a = 0; a < amounts.size(); ++a) {
+        ++groups[group].size;
+        RunTotal* t = &totals[group * width];
+        for (std::size_t a = 0; a < width; ++a) {
             const int f = amounts[a];
-            const int64_t units = Fields(f).DataType() == FieldType::BCD && !rowIsNull(row, f)
+            const int64_t units = isDecimal[a] && !rowIsNull(row, f)
                                       ? m_columns[static_cast<std::size_t>(f)].intAt(row)
                                       : 0;
-            totals[group * amounts.size() + a].add(units, rowDouble(row, f));
+            t[a].add(units, rowDouble(row, f));
         }
-        if (heads.size() * 2 > slots.size()) {
-            slots.assign(slots.size() * 2, 0);
-            for (std::size_t g = 0; g < heads.size(); ++g)
-                place(g);
+        if (groups.size() * 2 > slots.size()) {
+            slots.assign(slots.size() * 2, Slot{0, 0});
+            for (std::size_t g = 0; g < groups.size(); ++g)
+                insertSlot(tags[g], static_cast<uint32_t>(g));
         }
     }
     std::optional<uint32_t> last; // the walk in key order ends on the greatest key
-    for (std::size_t g = 0; g < heads.size(); ++g) {
-        if (sizes[g] > 1)
-            for (std::size_t a = 0; a < amounts.size(); ++a)
-                writeRowValue(heads[g], amounts[a], totals[g * amounts.size() + a].value());
-        if (!last || compareRows(keyField, heads[g], *last) > 0) last = heads[g];
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (groups[g].size > 1)
+            for (std::size_t a = 0; a < width; ++a)
+                writeRowValue(groups[g].head, amounts[a], totals[g * width + a].value());
+        if (!last || compareRows(keyField, groups[g].head, *last) > 0) last = groups[g].head;
     }
     for (uint32_t row = 0; row < stored; ++row)
         if (removed[row]) removeRow(row);

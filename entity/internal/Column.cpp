@@ -12,7 +12,9 @@ namespace {
 constexpr uint64_t LongLength = 0xFFFFFF;
 constexpr uint64_t MaxOffset = (uint64_t{1} << 40) - 1;
 
-int widthOf(FieldType type)
+} // namespace
+
+int Column::widthOf(FieldType type) noexcept
 {
     switch (type) {
     case FieldType::Boolean:
@@ -27,8 +29,6 @@ int widthOf(FieldType type)
         return 8;
     }
 }
-
-} // namespace
 
 Column::Column(FieldType type, int /*size*/) : m_type(type), m_width(widthOf(type)) {}
 

@@ -17,6 +17,10 @@ class Column {
 public:
     Column(FieldType type, int size);
 
+    /// Bytes of one fixed-width value (variable-length values keep an 8-byte reference);
+    /// the data packet packs values with the same widths.
+    static int widthOf(FieldType type) noexcept;
+
     FieldType type() const noexcept { return m_type; }
     std::size_t rowCount() const noexcept { return m_rows; }
     void reserve(std::size_t rows);

@@ -63,22 +63,6 @@ private:
     std::size_t m_left;
 };
 
-int packedWidth(FieldType type)
-{
-    switch (type) {
-    case FieldType::Boolean:
-        return 1;
-    case FieldType::Smallint:
-        return 2;
-    case FieldType::Integer:
-        return 4;
-    case FieldType::Guid:
-        return 16;
-    default:
-        return 8;
-    }
-}
-
 bool isNullBit(const uint8_t* bits, std::size_t i)
 {
     return (bits[i >> 3] >> (i & 7)) & 1;
@@ -155,7 +139,7 @@ Bytes encodePacket(const std::vector<FieldDef>& defs, const std::vector<Column>&
         if (liveRows % 8 && bitBytes) // bits past the last row are zero in the packet
             out[start + bitBytes - 1] &= static_cast<uint8_t>((1u << (liveRows % 8)) - 1);
         if (!isVariableLength(c.type())) {
-            const int width = packedWidth(c.type());
+            const int width = Column::widthOf(c.type());
             if (dense) {
                 w.bytes(c.fixedData(), liveRows * static_cast<std::size_t>(width));
             } else {
@@ -230,7 +214,7 @@ DecodedPacket decodePacket(const uint8_t* data, std::size_t size)
         if (rowCount % 8 && nulls[bitBytes - 1] >> (rowCount % 8))
             corrupt("字段“" + name + "”的空值位图末尾不为零");
         if (!isVariableLength(d.DataType)) {
-            const std::size_t width = static_cast<std::size_t>(packedWidth(d.DataType));
+            const std::size_t width = static_cast<std::size_t>(Column::widthOf(d.DataType));
             if (rowCount > r.left() / width) corrupt("字段“" + name + "”的值超出数据包的末尾");
             const uint8_t* values = r.take(rowCount * width, "字段值");
             for (std::size_t i = 0; i < rowCount; ++i) {

@@ -357,14 +357,8 @@ bool compareText(const FilterExpr::Node& n, std::string_view text)
 bool evalCompare(const FilterExpr::Node& n, const std::vector<Column>& columns, uint32_t row)
 {
     const Column& c = columns[static_cast<size_t>(n.field)];
+    if (isVariableLength(n.type)) return compareText(n, c.bytesAt(row));
     switch (n.type) {
-    case FieldType::String:
-    case FieldType::WideString:
-    case FieldType::Memo:
-    case FieldType::Bytes:
-    case FieldType::VarBytes:
-    case FieldType::Blob:
-        return compareText(n, c.bytesAt(row));
     case FieldType::Guid: {
         if (c.isNull(row)) return compareText(n, std::string_view());
         if (n.op == Op::Eq && !n.emptyLiteral)
