@@ -143,8 +143,8 @@ uint64_t orderKey(const Column& c, uint32_t row) noexcept
     }
 }
 
-/// Stable LSD radix sort on the key, 16 bits a pass; passes where every key has the same
-/// digit are skipped. Linear in the rows, where a comparison sort is not.
+/// Stable LSD radix sort on the key, a byte a pass (256 buckets keep the scattered writes
+/// within what the caches hold); passes where every key has the same byte are skipped.
 void radixSortByKey(std::vector<std::pair<uint64_t, uint32_t>>& keys)
 {
     if (keys.size() < 256) {
@@ -152,21 +152,20 @@ void radixSortByKey(std::vector<std::pair<uint64_t, uint32_t>>& keys)
                          [](const auto& x, const auto& y) { return x.first < y.first; });
         return;
     }
+    uint64_t differing = 0;
+    for (const auto& k : keys) differing |= k.first ^ keys[0].first;
     std::vector<std::pair<uint64_t, uint32_t>> buffer(keys.size());
-    std::vector<uint32_t> counts(65536);
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::fill(counts.begin(), counts.end(), 0);
-        for (const auto& k : keys)
-            ++counts[(k.first >> shift) & 0xFFFF];
-        if (counts[(keys[0].first >> shift) & 0xFFFF] == keys.size()) continue;
-        uint32_t total = 0;
-        for (uint32_t& c : counts) {
-            uint32_t n = c;
+    for (int shift = 0; shift < 64; shift += 8) {
+        if (((differing >> shift) & 0xFF) == 0) continue;
+        std::size_t counts[256] = {};
+        for (const auto& k : keys) ++counts[(k.first >> shift) & 0xFF];
+        std::size_t total = 0;
+        for (std::size_t& c : counts) {
+            std::size_t n = c;
             c = total;
             total += n;
         }
-        for (const auto& k : keys)
-            buffer[counts[(k.first >> shift) & 0xFFFF]++] = k;
+        for (const auto& k : keys) buffer[counts[(k.first >> shift) & 0xFF]++] = k;
         keys.swap(buffer);
     }
 }

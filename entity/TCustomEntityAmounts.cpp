@@ -177,37 +177,6 @@ bool TCustomEntity::CheckAmountsNonNegative()
 
 namespace {
 
-/// A run total of one amount field: exact in the field's units for decimals, a float
-/// otherwise (the same value once written back at the field's scale).
-class RunTotal {
-public:
-    RunTotal(const TField& field)
-        : m_decimal(field.DataType() == FieldType::BCD), m_scale(field.Size())
-    {
-    }
-    void add(int64_t units, double value)
-    {
-        m_float += value;
-        if (m_decimal && __builtin_add_overflow(m_units, units, &m_units)) m_decimal = false;
-    }
-    Variant value() const
-    {
-        if (m_decimal) return Decimal{m_units, static_cast<uint8_t>(m_scale)};
-        return m_float;
-    }
-    void reset()
-    {
-        m_units = 0;
-        m_float = 0;
-    }
-
-private:
-    bool m_decimal;
-    int m_scale;
-    int64_t m_units = 0;
-    double m_float = 0;
-};
-
 } // namespace
 
 void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts)
@@ -237,77 +206,113 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
         }
         return {static_cast<uint64_t>(keys.intAt(row)), 2};
     };
-    struct Group {
-        std::array<uint64_t, 2> key;
-        uint32_t head;
-        uint32_t size;
-    };
-    struct Slot {
-        uint32_t group; ///< group number + 1; 0 = empty
-        uint32_t tag;   ///< high half of the key's hash
-    };
+    // A group is one record of words: key (2), first row and size (1), then per amount its
+    // exact total in units (decimals) and its float total.
     const std::size_t width = amounts.size();
-    std::vector<uint8_t> isDecimal;
+    const std::size_t stride = 3 + 2 * width;
+    std::vector<uint8_t> exact; // per amount: decimal and not overflowed
     for (int a : amounts)
-        isDecimal.push_back(Fields(a).DataType() == FieldType::BCD);
-    std::vector<Group> groups;
-    std::vector<RunTotal> totals; // width per group, beside each other
-    std::vector<uint8_t> removed(stored, 0);
-    std::vector<Slot> slots(1024, Slot{0, 0});
-    auto insertSlot = [&](uint32_t tag, uint32_t group) {
-        std::size_t mask = slots.size() - 1;
-        std::size_t i = tag & mask;
-        while (slots[i].group)
-            i = (i + 1) & mask;
-        slots[i] = Slot{group + 1, tag};
+        exact.push_back(Fields(a).DataType() == FieldType::BCD);
+    std::vector<uint64_t> groups;
+    std::size_t groupCount = 0;
+    auto headOf = [&](std::size_t g) { return static_cast<uint32_t>(groups[g * stride + 2]); };
+    auto sizeOf = [&](std::size_t g) { return groups[g * stride + 2] >> 32; };
+    struct Slot {
+        std::array<uint64_t, 2> key; ///< fixed-width keys, so probing reads no group record
+        uint32_t group;              ///< group number + 1; 0 = empty
+        uint32_t tag;                ///< high half of the key's hash
     };
-    std::vector<uint32_t> tags;
-    for (uint32_t row = 0; row < stored; ++row) {
-        if (m_deleted[row] || !passesFilter(row)) continue;
-        const auto tag = static_cast<uint32_t>(lookupHashOfRow(keys, row, false) >> 32);
-        const std::array<uint64_t, 2> key = keyOf(row);
-        std::size_t mask = slots.size() - 1;
-        std::size_t group = 0;
+    std::vector<uint8_t> removed(stored, 0);
+    std::vector<Slot> slots(1024, Slot{{0, 0}, 0, 0});
+    auto resolve = [&](uint32_t row, uint32_t tag, const std::array<uint64_t, 2>& key) {
+        const std::size_t mask = slots.size() - 1;
         for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
-            const Slot slot = slots[i];
+            Slot& slot = slots[i];
             if (!slot.group) {
-                group = groups.size();
-                groups.push_back(Group{key, row, 0});
-                tags.push_back(tag);
-                for (int a : amounts)
-                    totals.emplace_back(Fields(a));
-                slots[i] = Slot{static_cast<uint32_t>(group + 1), tag};
-                break;
+                const std::size_t group = groupCount++;
+                groups.resize(groupCount * stride, 0);
+                groups[group * stride] = key[0];
+                groups[group * stride + 1] = key[1];
+                groups[group * stride + 2] = row;
+                slot = Slot{key, static_cast<uint32_t>(group + 1), tag};
+                return group;
             }
             if (slot.tag != tag) continue;
-            group = slot.group - 1;
-            if (exactKeys ? groups[group].key == key
-                          : compareRows(keyField, groups[group].head, row) == 0) {
+            if (exactKeys ? slot.key == key
+                          : compareRows(keyField, headOf(slot.group - 1), row) == 0) {
                 removed[row] = 1;
-                break;
+                return static_cast<std::size_t>(slot.group - 1);
             }
         }
-        ++groups[group].size;
-        RunTotal* t = &totals[group * width];
+    };
+    auto accumulate = [&](uint32_t row, std::size_t group) {
+        uint64_t* g = &groups[group * stride];
+        g[2] += uint64_t{1} << 32;
         for (std::size_t a = 0; a < width; ++a) {
             const int f = amounts[a];
-            const int64_t units = isDecimal[a] && !rowIsNull(row, f)
-                                      ? m_columns[static_cast<std::size_t>(f)].intAt(row)
-                                      : 0;
-            t[a].add(units, rowDouble(row, f));
+            if (exact[a] && !rowIsNull(row, f)) {
+                auto units = static_cast<int64_t>(g[3 + 2 * a]);
+                if (__builtin_add_overflow(units, m_columns[static_cast<std::size_t>(f)].intAt(row),
+                                           &units))
+                    exact[a] = 0;
+                g[3 + 2 * a] = static_cast<uint64_t>(units);
+            }
+            double total;
+            std::memcpy(&total, &g[4 + 2 * a], 8);
+            total += rowDouble(row, f);
+            std::memcpy(&g[4 + 2 * a], &total, 8);
         }
-        if (groups.size() * 2 > slots.size()) {
-            slots.assign(slots.size() * 2, Slot{0, 0});
-            for (std::size_t g = 0; g < groups.size(); ++g)
-                insertSlot(tags[g], static_cast<uint32_t>(g));
+    };
+    // Rows go in batches: the slots and group records a batch needs are fetched from memory
+    // together, ahead of their use, instead of one stall per row on large tables.
+    constexpr std::size_t Batch = 32;
+    uint32_t batchRows[Batch], batchTags[Batch];
+    std::array<uint64_t, 2> batchKeys[Batch];
+    std::size_t batchGroups[Batch];
+    for (uint32_t next = 0; next < stored;) {
+        std::size_t n = 0;
+        for (; next < stored && n < Batch; ++next) {
+            if (m_deleted[next] || !passesFilter(next)) continue;
+            batchRows[n] = next;
+            batchTags[n] = static_cast<uint32_t>(lookupHashOfRow(keys, next, false) >> 32);
+            batchKeys[n] = keyOf(next);
+            __builtin_prefetch(&slots[batchTags[n] & (slots.size() - 1)]);
+            ++n;
         }
+        if ((groupCount + n) * 2 > slots.size()) {
+            std::vector<Slot> grown(slots.size() * 4, Slot{{0, 0}, 0, 0});
+            const std::size_t mask = grown.size() - 1;
+            for (const Slot& slot : slots) {
+                if (!slot.group) continue;
+                std::size_t i = slot.tag & mask;
+                while (grown[i].group)
+                    i = (i + 1) & mask;
+                grown[i] = slot;
+            }
+            slots.swap(grown);
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            batchGroups[k] = resolve(batchRows[k], batchTags[k], batchKeys[k]);
+            __builtin_prefetch(&groups[batchGroups[k] * stride]);
+        }
+        for (std::size_t k = 0; k < n; ++k)
+            accumulate(batchRows[k], batchGroups[k]);
     }
     std::optional<uint32_t> last; // the walk in key order ends on the greatest key
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        if (groups[g].size > 1)
-            for (std::size_t a = 0; a < width; ++a)
-                writeRowValue(groups[g].head, amounts[a], totals[g * width + a].value());
-        if (!last || compareRows(keyField, groups[g].head, *last) > 0) last = groups[g].head;
+    for (std::size_t g = 0; g < groupCount; ++g) {
+        const uint32_t head = headOf(g);
+        if (sizeOf(g) > 1)
+            for (std::size_t a = 0; a < width; ++a) {
+                const uint64_t* t = &groups[g * stride + 3 + 2 * a];
+                double total;
+                std::memcpy(&total, &t[1], 8);
+                writeRowValue(
+                    head, amounts[a],
+                    exact[a] ? Variant(Decimal{static_cast<int64_t>(t[0]),
+                                               static_cast<uint8_t>(Fields(amounts[a]).Size())})
+                             : Variant(total));
+            }
+        if (!last || compareRows(keyField, head, *last) > 0) last = head;
     }
     for (uint32_t row = 0; row < stored; ++row)
         if (removed[row]) removeRow(row);
