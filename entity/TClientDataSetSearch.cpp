@@ -95,7 +95,7 @@ Probe makeProbe(const Variant& value, const FieldDef& def, unsigned options)
     }
     switch (def.DataType) {
     case FieldType::Guid: {
-        p.text = value.toText();
+        p.text = value.type() == Variant::Type::String ? value.asString() : value.toText();
         if (p.text.empty()) {
             p.hash = hashBytes({});
             return p;

@@ -91,6 +91,9 @@ bool TClientDataSet::rowLess(uint32_t a, uint32_t b) const noexcept
 
 std::size_t TClientDataSet::viewPositionOf(uint32_t row) const
 {
+    // Every stored row visible in natural order: a row's position is its number.
+    if (m_indexField < 0 && !m_filter && m_liveRows == m_deleted.size())
+        return row < m_view.size() ? row : m_view.size();
     auto it = std::lower_bound(m_view.begin(), m_view.end(), row,
                                [this](uint32_t x, uint32_t y) { return rowLess(x, y); });
     if (it != m_view.end() && *it == row) return static_cast<std::size_t>(it - m_view.begin());
@@ -153,19 +156,22 @@ void radixSortByKey(std::vector<std::pair<uint64_t, uint32_t>>& keys)
         return;
     }
     uint64_t differing = 0;
-    for (const auto& k : keys) differing |= k.first ^ keys[0].first;
+    for (const auto& k : keys)
+        differing |= k.first ^ keys[0].first;
     std::vector<std::pair<uint64_t, uint32_t>> buffer(keys.size());
     for (int shift = 0; shift < 64; shift += 8) {
         if (((differing >> shift) & 0xFF) == 0) continue;
         std::size_t counts[256] = {};
-        for (const auto& k : keys) ++counts[(k.first >> shift) & 0xFF];
+        for (const auto& k : keys)
+            ++counts[(k.first >> shift) & 0xFF];
         std::size_t total = 0;
         for (std::size_t& c : counts) {
             std::size_t n = c;
             c = total;
             total += n;
         }
-        for (const auto& k : keys) buffer[counts[(k.first >> shift) & 0xFF]++] = k;
+        for (const auto& k : keys)
+            buffer[counts[(k.first >> shift) & 0xFF]++] = k;
         keys.swap(buffer);
     }
 }
