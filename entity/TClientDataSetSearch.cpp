@@ -76,6 +76,11 @@ uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitiv
     }
 }
 
+uint64_t lookupHashOfGuid(const uint8_t* guid)
+{
+    return hashBytes(std::string_view(reinterpret_cast<const char*>(guid), 16));
+}
+
 namespace {
 
 Probe makeProbe(const Variant& value, const FieldDef& def, unsigned options)

@@ -16,6 +16,7 @@ namespace corvo {
 using internal::Column;
 
 uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive);
+uint64_t lookupHashOfGuid(const uint8_t* guid);
 
 void TClientDataSet::writeRow(uint32_t row)
 {
@@ -181,10 +182,23 @@ void radixSortByKey(std::vector<std::pair<uint64_t, uint32_t>>& keys)
 void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
 {
     m_view.clear();
-    m_view.reserve(m_liveRows);
-    const auto rows = static_cast<uint32_t>(m_deleted.size());
-    for (uint32_t r = 0; r < rows; ++r)
-        if (!m_deleted[r] && passesFilter(r)) m_view.push_back(r);
+    const uint8_t* guid = nullptr;
+    const int eqField = m_filter && m_liveRows >= 64 ? m_filter->guidEquality(guid) : -1;
+    if (eqField >= 0) {
+        // One GUID equality: the rows holding it come from the field's hash index.
+        const Column& c = m_columns[static_cast<std::size_t>(eqField)];
+        lookupIndex(eqField, false)->forEach(lookupHashOfGuid(guid), [&](uint32_t r) {
+            if (!m_deleted[r] && !c.isNull(r) && std::memcmp(c.guidBytesAt(r), guid, 16) == 0)
+                m_view.push_back(r);
+            return true;
+        });
+        std::sort(m_view.begin(), m_view.end());
+    } else {
+        m_view.reserve(m_liveRows);
+        const auto rows = static_cast<uint32_t>(m_deleted.size());
+        for (uint32_t r = 0; r < rows; ++r)
+            if (!m_deleted[r] && passesFilter(r)) m_view.push_back(r);
+    }
 
     if (m_indexField >= 0) {
         // Sort (order key, row) pairs: a 64-bit key that orders like the values, with full

@@ -421,6 +421,17 @@ bool evalNode(const std::vector<FilterExpr::Node>& nodes, int index,
 
 } // namespace
 
+int FilterExpr::guidEquality(const uint8_t*& bytes) const noexcept
+{
+    if (m_root < 0) return -1;
+    const Node& n = m_nodes[static_cast<size_t>(m_root)];
+    if (n.kind != NodeKind::Compare || n.op != Op::Eq || n.type != FieldType::Guid ||
+        n.emptyLiteral)
+        return -1;
+    bytes = n.guid.bytes.data();
+    return n.field;
+}
+
 bool FilterExpr::matches(const std::vector<Column>& columns, uint32_t row) const
 {
     return m_root < 0 || evalNode(m_nodes, m_root, columns, row);

@@ -23,6 +23,9 @@ public:
 
     bool matches(const std::vector<Column>& columns, uint32_t row) const;
     bool acceptsAll() const noexcept { return m_root < 0; }
+    /// The field of a filter that is one "GUID field = non-empty literal" comparison (-1
+    /// otherwise), and the literal's 16 bytes.
+    int guidEquality(const uint8_t*& bytes) const noexcept;
 
     struct Node;
 
