@@ -5,6 +5,7 @@
 #include "internal/Column.h"
 #include "internal/FilterExpr.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -207,12 +208,14 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
         return {static_cast<uint64_t>(keys.intAt(row)), 2};
     };
     // A group is one record of words: key (2), first row and size (1), then per amount its
-    // exact total in units (decimals) and its float total.
+    // total: exact units for decimals (floats in the rare case that they overflow, after
+    // which the grouping runs again), the float bits otherwise.
     const std::size_t width = amounts.size();
-    const std::size_t stride = 3 + 2 * width;
-    std::vector<uint8_t> exact; // per amount: decimal and not overflowed
+    const std::size_t stride = 3 + width;
+    std::vector<uint8_t> exact; // per amount: added up in units
     for (int a : amounts)
         exact.push_back(Fields(a).DataType() == FieldType::BCD);
+    bool overflowed = false;
     std::vector<uint64_t> groups;
     std::size_t groupCount = 0;
     auto headOf = [&](std::size_t g) { return static_cast<uint32_t>(groups[g * stride + 2]); };
@@ -250,17 +253,18 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
         g[2] += uint64_t{1} << 32;
         for (std::size_t a = 0; a < width; ++a) {
             const int f = amounts[a];
-            if (exact[a] && !rowIsNull(row, f)) {
-                auto units = static_cast<int64_t>(g[3 + 2 * a]);
-                if (__builtin_add_overflow(units, m_columns[static_cast<std::size_t>(f)].intAt(row),
-                                           &units))
-                    exact[a] = 0;
-                g[3 + 2 * a] = static_cast<uint64_t>(units);
+            if (exact[a]) {
+                // A Null holds zero units.
+                auto units = static_cast<int64_t>(g[3 + a]);
+                overflowed |= __builtin_add_overflow(
+                    units, m_columns[static_cast<std::size_t>(f)].intAt(row), &units);
+                g[3 + a] = static_cast<uint64_t>(units);
+                continue;
             }
             double total;
-            std::memcpy(&total, &g[4 + 2 * a], 8);
+            std::memcpy(&total, &g[3 + a], 8);
             total += rowDouble(row, f);
-            std::memcpy(&g[4 + 2 * a], &total, 8);
+            std::memcpy(&g[3 + a], &total, 8);
         }
     };
     // Rows go in batches: the slots and group records a batch needs are fetched from memory
@@ -269,7 +273,16 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
     uint32_t batchRows[Batch], batchTags[Batch];
     std::array<uint64_t, 2> batchKeys[Batch];
     std::size_t batchGroups[Batch];
-    for (uint32_t next = 0; next < stored;) {
+    for (uint32_t next = 0; next < stored || overflowed;) {
+        if (overflowed) {
+            std::fill(exact.begin(), exact.end(), 0);
+            std::fill(removed.begin(), removed.end(), 0);
+            std::fill(slots.begin(), slots.end(), Slot{{0, 0}, 0, 0});
+            groups.clear();
+            groupCount = 0;
+            overflowed = false;
+            next = 0;
+        }
         std::size_t n = 0;
         for (; next < stored && n < Batch; ++next) {
             if (m_deleted[next] || !passesFilter(next)) continue;
@@ -303,12 +316,12 @@ void TCustomEntity::collapseGroups(int keyField, const std::vector<int>& amounts
         const uint32_t head = headOf(g);
         if (sizeOf(g) > 1)
             for (std::size_t a = 0; a < width; ++a) {
-                const uint64_t* t = &groups[g * stride + 3 + 2 * a];
+                const uint64_t word = groups[g * stride + 3 + a];
                 double total;
-                std::memcpy(&total, &t[1], 8);
+                std::memcpy(&total, &word, 8);
                 writeRowValue(
                     head, amounts[a],
-                    exact[a] ? Variant(Decimal{static_cast<int64_t>(t[0]),
+                    exact[a] ? Variant(Decimal{static_cast<int64_t>(word),
                                                static_cast<uint8_t>(Fields(amounts[a]).Size())})
                              : Variant(total));
             }

@@ -381,3 +381,17 @@ TEST_F(EntityRows, UpsertAllEndsAsRowByRowUpsertsDo)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EntityRows, SumsBeyondTheDecimalRangeAreAnErrorAndDeleteNothing)
+{
+    TCustomEntity t;
+    declareDetail(t);
+    addLines(t,
+             {{"A", "", Id(1), 0, "90000000000000000"}, {"B", "", Id(1), 0, "90000000000000000"}});
+    EXPECT_THROW(t.SumByKey("ParentID", "Amount"), Error);
+    EXPECT_EQ(t.RecordCount(), 2);
+}
+
+} // namespace
