@@ -186,6 +186,7 @@ private:
     void loadBuffer(uint32_t row);
     uint32_t storeNewRow();
     void writeRow(uint32_t row);
+    template <typename Store> void storeIndexed(uint32_t row, int field, Store&& store);
     void removeRow(uint32_t row);
     bool passesFilter(uint32_t row) const;
     void rebuildView(std::optional<uint32_t> keepRow);

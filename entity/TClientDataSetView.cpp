@@ -18,26 +18,23 @@ using internal::Column;
 uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive);
 uint64_t lookupHashOfGuid(const uint8_t* guid);
 
+template <typename Store> void TClientDataSet::storeIndexed(uint32_t row, int field, Store&& store)
+{
+    // The search indexes of the field drop the row under its old value and take it again
+    // under the new one.
+    Column& column = m_columns[static_cast<std::size_t>(field)];
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    store(column);
+    for (const auto& l : m_lookups)
+        if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+}
+
 void TClientDataSet::writeRow(uint32_t row)
 {
-    for (std::size_t f = 0; f < m_fields.size(); ++f) {
-        Column& column = m_columns[f];
-        const Variant& value = m_buffer[f];
-        bool indexed = false;
-        for (const auto& l : m_lookups)
-            if (l->field() == static_cast<int>(f)) indexed = true;
-        if (!indexed) {
-            internal::storeValue(column, row, value);
-            continue;
-        }
-        for (const auto& l : m_lookups)
-            if (l->field() == static_cast<int>(f))
-                l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
-        internal::storeValue(column, row, value);
-        for (const auto& l : m_lookups)
-            if (l->field() == static_cast<int>(f))
-                l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
-    }
+    for (std::size_t f = 0; f < m_fields.size(); ++f)
+        storeIndexed(row, static_cast<int>(f),
+                     [&](Column& column) { internal::storeValue(column, row, m_buffer[f]); });
 }
 
 void TClientDataSet::removeRow(uint32_t row)
@@ -340,23 +337,15 @@ void TClientDataSet::replaceFilter(std::string_view text)
 void TClientDataSet::writeRowValue(uint32_t row, int field, const Variant& value)
 {
     Variant converted = convertForField(field, value);
-    Column& column = m_columns[static_cast<std::size_t>(field)];
-    for (const auto& l : m_lookups)
-        if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
-    internal::storeValue(column, row, converted);
-    for (const auto& l : m_lookups)
-        if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    storeIndexed(row, field, [&](Column& column) { internal::storeValue(column, row, converted); });
 }
 
 void TClientDataSet::copyRowValue(uint32_t row, int field, const TClientDataSet& source,
                                   uint32_t sourceRow, int sourceField)
 {
-    Column& column = m_columns[static_cast<std::size_t>(field)];
-    for (const auto& l : m_lookups)
-        if (l->field() == field) l->erase(lookupHashOfRow(column, row, l->caseInsensitive()), row);
-    column.copyFrom(source.m_columns[static_cast<std::size_t>(sourceField)], sourceRow, row);
-    for (const auto& l : m_lookups)
-        if (l->field() == field) l->insert(lookupHashOfRow(column, row, l->caseInsensitive()), row);
+    storeIndexed(row, field, [&](Column& column) {
+        column.copyFrom(source.m_columns[static_cast<std::size_t>(sourceField)], sourceRow, row);
+    });
 }
 
 void TClientDataSet::endWalk() noexcept

@@ -1,3 +1,4 @@
+#include "EntityFixture.h"
 #include "TestTables.h"
 #include "entity/Error.h"
 
@@ -7,19 +8,10 @@
 
 using namespace corvo;
 using namespace corvo::test;
+using corvo::test::errorOf;
 using ::testing::HasSubstr;
 
 namespace {
-
-std::string errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 } // namespace
 

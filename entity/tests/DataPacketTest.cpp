@@ -471,9 +471,9 @@ class DataPacketMalformed : public ::testing::TestWithParam<BadPacket> {};
 
 TEST_P(DataPacketMalformed, IsRefusedAndLeavesTheTableAsItWas)
 {
-    PacketSpec spec = smallPacket();
-    GetParam().spoil(spec);
-    const Bytes bad = layout(spec);
+    PacketSpec packet = smallPacket();
+    GetParam().spoil(packet);
+    const Bytes bad = layout(packet);
 
     TClientDataSet ds;
     buildVictim(ds);

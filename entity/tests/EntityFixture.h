@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entity/EntityHelpers.h"
+#include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntity.h"
 
@@ -78,5 +79,28 @@ inline std::vector<std::string> column(TClientDataSet& t, const char* field)
 }
 
 using Texts = std::vector<std::string>;
+
+/// The message of the corvo::Error the action throws, "(no error)" when it throws none.
+template <typename Action> std::string errorOf(Action&& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+/// "Name Type Size" of every field, in field order.
+inline Texts describeFields(const TClientDataSet& ds)
+{
+    Texts out;
+    for (int i = 0; i < ds.FieldCount(); ++i) {
+        const TField& f = ds.Fields(i);
+        out.push_back(f.FieldName() + " " + std::string(fieldTypeName(f.DataType())) + " " +
+                      std::to_string(f.Size()));
+    }
+    return out;
+}
 
 } // namespace corvo::test

@@ -1,6 +1,7 @@
 // The entity registry: members by name, loading, structures and captions from the dictionary,
 // grid binding.
 #include "DemoDictionary.h"
+#include "EntityFixture.h"
 #include "TestTables.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Error.h"
@@ -13,32 +14,12 @@
 
 using namespace corvo;
 using namespace corvo::test;
+using corvo::test::describeFields;
+using corvo::test::errorOf;
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-template <typename F> std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-/// "Name Type Size" of every field, in field order.
-Texts describeFields(const TClientDataSet& ds)
-{
-    Texts out;
-    for (int i = 0; i < ds.FieldCount(); ++i) {
-        const TField& f = ds.Fields(i);
-        out.push_back(f.FieldName() + " " + std::string(fieldTypeName(f.DataType())) + " " +
-                      std::to_string(f.Size()));
-    }
-    return out;
-}
 
 /// What a bound grid shows: "Field=Caption" for the visible fields, in field order.
 Texts shownColumns(const TClientDataSet& ds)

@@ -1,3 +1,4 @@
+#include "EntityFixture.h"
 #include "TestTables.h"
 #include "entity/Error.h"
 
@@ -9,6 +10,7 @@
 
 using namespace corvo;
 using namespace corvo::test;
+using corvo::test::errorOf;
 using ::testing::HasSubstr;
 using Codes = std::vector<std::string>;
 
@@ -57,16 +59,6 @@ void buildGoods(TClientDataSet& ds, int filler = 0)
 Codes visibleCodes(TClientDataSet& ds)
 {
     return column(ds, "Code");
-}
-
-std::string errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The parameter packet: kinds, named rows, nested packets and the lookup errors.
+#include "EntityFixture.h"
 #include "TestTables.h"
 #include "entity/Error.h"
 #include "entity/ParamNames.h"
@@ -10,31 +11,12 @@
 
 using namespace corvo;
 using namespace corvo::test;
+using corvo::test::describeFields;
+using corvo::test::errorOf;
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-Texts describeFields(const TClientDataSet& ds)
-{
-    Texts out;
-    for (int i = 0; i < ds.FieldCount(); ++i) {
-        const TField& f = ds.Fields(i);
-        out.push_back(f.FieldName() + " " + std::string(fieldTypeName(f.DataType())) + " " +
-                      std::to_string(f.Size()));
-    }
-    return out;
-}
-
-template <typename F> std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 struct KindCase {
     const char* kind;

@@ -1,5 +1,6 @@
 // The SQL clause set: clauses built from a dictionary selection, join tests, errors.
 #include "DictionaryFixture.h"
+#include "EntityFixture.h"
 #include "TestTables.h"
 #include "entity/Error.h"
 #include "entity/TSQLAdder.h"
@@ -10,6 +11,7 @@
 
 using namespace corvo;
 using namespace corvo::test;
+using corvo::test::errorOf;
 
 namespace {
 
@@ -21,16 +23,6 @@ Clauses clausesOf(TSQLAdder& s)
     for (s.First(); !s.Eof(); s.Next())
         out.emplace_back(current(s, "SQLKey"), current(s, "SQLClause"));
     return out;
-}
-
-template <typename F> std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 constexpr const char* OtherTableID = "{0000D1C7-0000-0000-0000-000000000002}";
