@@ -3,6 +3,7 @@
 // index builds needed by an operation are inside it.
 #include "DocumentData.h"
 #include "SqliteDb.h"
+#include "entity/MemoryTuning.h"
 #include "entity/TCustomEntity.h"
 
 #include <benchmark/benchmark.h>
@@ -444,6 +445,8 @@ void registerBenchmark(Workloads& workloads, const std::string& name, Body body,
 
 int main(int argc, char** argv)
 {
+    // As the programs do: big tables reuse freed memory instead of faulting in fresh pages.
+    corvo::configureAllocatorForLargeTables();
     using namespace corvo::bench;
     Workloads workloads;
     for (std::size_t rows : {std::size_t{100'000}, std::size_t{1'000'000}}) {

@@ -2,6 +2,7 @@
 // packet and building the structure of every table, and the clause set of one wide table.
 // Generating the dictionary and decoding the reply packet are outside the timed region.
 #include "entity/GridBinding.h"
+#include "entity/MemoryTuning.h"
 #include "entity/TCustomEntityList.h"
 #include "entity/TParamData.h"
 #include "entity/TSQLAdder.h"
@@ -228,4 +229,13 @@ BENCHMARK(BM_SqlAdder_BuildQuery)->Args({60, 1})->Args({60, 300})->Unit(benchmar
 } // namespace
 } // namespace corvo::bench
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // As the programs do: big tables reuse freed memory instead of faulting in fresh pages.
+    corvo::configureAllocatorForLargeTables();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
