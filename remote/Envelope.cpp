@@ -1,0 +1,93 @@
+#include "Envelope.h"
+
+#include "TvelDataBlock.h"
+#include "entity/Error.h"
+
+#include <algorithm>
+#include <zlib.h>
+
+namespace corvo::remote::envelope {
+
+namespace {
+
+constexpr std::size_t LengthWord = 4;
+constexpr std::size_t InflateStep = std::size_t{64} << 10;
+
+[[noreturn]] void invalid()
+{
+    throw Error(InvalidDataPacket);
+}
+
+class Inflater {
+public:
+    Inflater()
+    {
+        if (inflateInit(&m_stream) != Z_OK) invalid();
+    }
+    ~Inflater() { inflateEnd(&m_stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream* operator->() { return &m_stream; }
+    z_stream* get() { return &m_stream; }
+
+private:
+    z_stream m_stream{};
+};
+
+} // namespace
+
+Bytes pack(std::span<const uint8_t> block)
+{
+    if (block.size() > 0xFFFFFFFFu) throw Error("The data block is too large to send");
+    uLongf size = compressBound(static_cast<uLong>(block.size()));
+    Bytes out(LengthWord + size);
+    const auto length = static_cast<uint32_t>(block.size());
+    for (std::size_t i = 0; i < LengthWord; ++i)
+        out[i] = static_cast<uint8_t>(length >> (8 * i));
+    if (compress2(out.data() + LengthWord, &size, block.data(), static_cast<uLong>(block.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
+        throw Error("The data block could not be compressed");
+    out.resize(LengthWord + size);
+    return out;
+}
+
+Bytes unpack(std::span<const uint8_t> body, std::size_t maxLength)
+{
+    if (body.size() < LengthWord) invalid();
+    const std::size_t declared = uint32_t{body[0]} | uint32_t{body[1]} << 8 |
+                                 uint32_t{body[2]} << 16 | uint32_t{body[3]} << 24;
+    if (declared > maxLength) invalid();
+
+    Inflater z;
+    const auto input = body.subspan(LengthWord);
+    z->next_in = const_cast<Bytef*>(input.data());
+    z->avail_in = static_cast<uInt>(std::min<std::size_t>(input.size(), 0xFFFFFFFFu));
+    if (z->avail_in != input.size()) invalid();
+
+    Bytes out(std::min(declared, InflateStep));
+    std::size_t produced = 0;
+    for (;;) {
+        if (produced == out.size()) {
+            if (out.size() == declared) break;
+            out.resize(std::min(declared, out.size() * 2));
+        }
+        z->next_out = out.data() + produced;
+        z->avail_out = static_cast<uInt>(out.size() - produced);
+        const int rc = inflate(z.get(), Z_NO_FLUSH);
+        produced = out.size() - z->avail_out;
+        if (rc == Z_STREAM_END) {
+            if (produced != declared || z->avail_in != 0) invalid();
+            return out;
+        }
+        if (rc != Z_OK) invalid(); // corrupt, or the input ended before the stream did
+    }
+    // All declared bytes are out: the stream must end here without one byte more.
+    uint8_t extra = 0;
+    z->next_out = &extra;
+    z->avail_out = 1;
+    const int rc = inflate(z.get(), Z_NO_FLUSH);
+    if (rc != Z_STREAM_END || z->avail_out != 1 || z->avail_in != 0) invalid();
+    return out;
+}
+
+} // namespace corvo::remote::envelope
