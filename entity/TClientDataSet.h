@@ -230,6 +230,7 @@ private:
     bool m_indexDescending = false;
 
     std::vector<std::unique_ptr<internal::LookupIndex>> m_lookups;
+    int m_lastGuidFilterField = -1; ///< field of the last GUID equality filter
 
     std::vector<DataSetListener*> m_listeners;
     int m_disableCount = 0;

@@ -198,6 +198,7 @@ bool matchesProbe(const Column& c, const FieldDef& def, uint32_t row, const Prob
 void TClientDataSet::clearLookupIndexes() noexcept
 {
     m_lookups.clear();
+    m_lastGuidFilterField = -1;
 }
 
 internal::LookupIndex* TClientDataSet::lookupIndex(int field, bool caseInsensitive)

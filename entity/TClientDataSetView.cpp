@@ -180,7 +180,17 @@ void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
 {
     m_view.clear();
     const uint8_t* guid = nullptr;
-    const int eqField = m_filter && m_liveRows >= 64 ? m_filter->guidEquality(guid) : -1;
+    int eqField = m_filter && m_liveRows >= 64 ? m_filter->guidEquality(guid) : -1;
+    if (eqField >= 0) {
+        // Building the index costs more than one scan: it is built when the same field is
+        // filtered this way a second time (a table walked by detail keys), or taken when a
+        // search already built it.
+        bool indexed = m_lastGuidFilterField == eqField;
+        for (const auto& l : m_lookups)
+            if (l->field() == eqField && !l->caseInsensitive()) indexed = true;
+        m_lastGuidFilterField = eqField;
+        if (!indexed) eqField = -1;
+    }
     if (eqField >= 0) {
         // One GUID equality: the rows holding it come from the field's hash index.
         const Column& c = m_columns[static_cast<std::size_t>(eqField)];

@@ -1,5 +1,8 @@
 #include "LookupIndex.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace corvo::internal {
 
 void LookupIndex::reserve(std::size_t rows)
@@ -8,6 +11,7 @@ void LookupIndex::reserve(std::size_t rows)
     while (want < rows * 2)
         want <<= 1;
     if (want > m_slots.size()) grow(want);
+    if (m_next.size() < rows) m_next.resize(rows, End);
 }
 
 void LookupIndex::grow(std::size_t slots)
@@ -29,32 +33,61 @@ void LookupIndex::grow(std::size_t slots)
 
 void LookupIndex::insert(uint64_t hash, uint32_t row)
 {
+    if (row >= m_next.size()) m_next.resize(std::max<std::size_t>(row + 1, m_next.size() * 2), End);
     if ((m_used + 1) * 2 > m_slots.size())
         grow(m_slots.empty()
                  ? 16
                  : ((m_live + 1) * 4 > m_slots.size() ? m_slots.size() * 2 : m_slots.size()));
     std::size_t mask = m_slots.size() - 1;
     auto tag = static_cast<uint32_t>(hash >> 32);
-    std::size_t i = tag & mask;
-    while (m_slots[i].row != Empty && m_slots[i].row != Tombstone)
-        i = (i + 1) & mask;
-    if (m_slots[i].row == Empty) ++m_used;
-    m_slots[i] = Slot{row, tag};
+    std::size_t free = SIZE_MAX;
+    for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+        Slot& s = m_slots[i];
+        if (s.row == Empty) {
+            if (free == SIZE_MAX) {
+                free = i;
+                ++m_used;
+            }
+            break;
+        }
+        if (s.row == Tombstone) {
+            if (free == SIZE_MAX) free = i;
+            continue;
+        }
+        if (s.tag == tag) {
+            m_next[row] = s.row;
+            s.row = row;
+            return;
+        }
+    }
+    m_slots[free] = Slot{row, tag};
+    m_next[row] = End;
     ++m_live;
 }
 
 void LookupIndex::erase(uint64_t hash, uint32_t row) noexcept
 {
-    if (m_slots.empty()) return;
+    if (m_slots.empty() || row >= m_next.size()) return;
     std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = static_cast<uint32_t>(hash >> 32) & mask;; i = (i + 1) & mask) {
+    auto tag = static_cast<uint32_t>(hash >> 32);
+    for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
         Slot& s = m_slots[i];
         if (s.row == Empty) return;
+        if (s.row == Tombstone || s.tag != tag) continue;
         if (s.row == row) {
-            s.row = Tombstone;
-            --m_live;
-            return;
+            s.row = m_next[row];
+            if (s.row == End) {
+                s.row = Tombstone;
+                --m_live;
+            }
+        } else {
+            uint32_t r = s.row;
+            while (m_next[r] != End && m_next[r] != row)
+                r = m_next[r];
+            if (m_next[r] == row) m_next[r] = m_next[row];
         }
+        m_next[row] = End;
+        return;
     }
 }
 

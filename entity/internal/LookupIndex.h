@@ -6,8 +6,10 @@
 namespace corvo::internal {
 
 /// Hash index from a field's value (by the high 32 bits of its 64-bit hash) to the stored rows
-/// holding it; open addressing with linear probing. The table keeps it current as rows change, so a
-/// walk that locates once per row stays linear.
+/// holding it: open addressing with linear probing over one slot per distinct hash, the rows of
+/// a hash chained behind their slot (detail keys repeat, and repeated keys in a probed table
+/// would cluster). The table keeps it current as rows change, so a walk that locates once per
+/// row stays linear.
 class LookupIndex {
 public:
     LookupIndex(int field, bool caseInsensitive)
@@ -31,27 +33,35 @@ public:
         for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
             const Slot& s = m_slots[i];
             if (s.row == Empty) return;
-            if (s.row != Tombstone && s.tag == tag && !visit(s.row)) return;
+            if (s.row == Tombstone || s.tag != tag) continue;
+            for (uint32_t r = s.row; r != End; r = m_next[r])
+                if (!visit(r)) return;
+            return;
         }
     }
 
-    std::size_t memoryBytes() const noexcept { return m_slots.capacity() * sizeof(Slot); }
+    std::size_t memoryBytes() const noexcept
+    {
+        return m_slots.capacity() * sizeof(Slot) + m_next.capacity() * sizeof(uint32_t);
+    }
 
 private:
     struct Slot {
-        uint32_t row;
+        uint32_t row; ///< first row of the chain
         uint32_t tag;
     };
     static constexpr uint32_t Empty = UINT32_MAX;
     static constexpr uint32_t Tombstone = UINT32_MAX - 1;
+    static constexpr uint32_t End = UINT32_MAX;
 
     void grow(std::size_t slots);
 
     int m_field;
     bool m_caseInsensitive;
     std::vector<Slot> m_slots;
-    std::size_t m_used = 0; ///< live entries and tombstones
-    std::size_t m_live = 0;
+    std::vector<uint32_t> m_next; ///< per row: the next row of its chain
+    std::size_t m_used = 0;       ///< slots holding a chain or a tombstone
+    std::size_t m_live = 0;       ///< slots holding a chain
 };
 
 } // namespace corvo::internal
