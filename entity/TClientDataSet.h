@@ -190,6 +190,7 @@ private:
     void removeRow(uint32_t row);
     bool passesFilter(uint32_t row) const;
     void rebuildView(std::optional<uint32_t> keepRow);
+    void orderBy(int field, bool descending);
     bool rowLess(uint32_t a, uint32_t b) const noexcept;
     int activeIndexField() const noexcept;
     bool activeIndexDescending() const noexcept;

@@ -314,6 +314,12 @@ void TClientDataSet::resetIndexes(std::vector<IndexDef> defs, std::string_view a
     bool descending = i >= 0 && m_indexDefs.Items(i).Descending;
     m_indexName = field < 0 ? std::string() : activeName;
     if (!Active() || (field == m_indexField && descending == m_indexDescending)) return;
+    orderBy(field, descending);
+}
+
+void TClientDataSet::orderBy(int field, bool descending)
+{
+    // The current row stays current in the new order.
     MergeChangeLog();
     std::optional<uint32_t> keep;
     if (!m_view.empty()) keep = m_view[m_cursor];
@@ -384,12 +390,7 @@ void TClientDataSet::SetIndexName(std::string_view name)
     }
     m_indexName = std::string(name);
     if (!Active()) return;
-    MergeChangeLog();
-    std::optional<uint32_t> keep;
-    if (!m_view.empty()) keep = m_view[m_cursor];
-    m_indexField = field;
-    m_indexDescending = descending;
-    rebuildView(keep);
+    orderBy(field, descending);
 }
 
 } // namespace corvo
