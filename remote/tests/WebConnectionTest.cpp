@@ -1,5 +1,8 @@
 #include "entity/Error.h"
+#include "entity/ParamNames.h"
+#include "entity/TParamData.h"
 #include "remote/Envelope.h"
+#include "remote/ServerCall.h"
 #include "remote/TVelDataBlockInterpreter.h"
 #include "remote/Tvelwebconnection.h"
 
@@ -46,11 +49,37 @@ public:
     }
 };
 
+const char* const PacketsClass = "{0D5C3E1A-7B2F-4C6D-9E8A-1F2B3C4D5E6F}";
+
+// Answers a parameter packet as the application servers do: "Refuse" in the packet gives false,
+// otherwise a row "Answer" is added and the result is true.
+class PacketServer : public LocalObject {
+public:
+    int32_t getIdsOfName(const std::u16string&, int32_t& dispId) override
+    {
+        dispId = ExchangeId;
+        return status::Ok;
+    }
+    int32_t invoke(const InvokeRequest&, std::vector<RemoteValue>& args, RemoteValue& result,
+                   ExceptionInfo&) override
+    {
+        TParamData packet(paramkind::Data);
+        packet.SetData(args.at(0).toVariant());
+        const bool refuse = packet.ParamExists("Refuse");
+        packet.SetParamValue("Answer", Variant(refuse ? "ignored" : "42"));
+        args[0] = RemoteValue::fromVariant(packet.Data());
+        result = RemoteValue::boolean(!refuse);
+        return status::Ok;
+    }
+};
+
 struct ServingPeer {
     ServingPeer()
     {
         factory.registerClass(*Guid::parse(EchoClass), "Corvo.Echo", {"Web"},
                               [] { return std::make_unique<Echo>(); });
+        factory.registerClass(*Guid::parse(PacketsClass), "Corvo.Packets", {"Web"},
+                              [] { return std::make_unique<PacketServer>(); });
     }
     LocalObjectFactory factory;
     TVelDataBlockInterpreter interpreter{nullptr, "Web", &factory};
@@ -499,6 +528,35 @@ INSTANTIATE_TEST_SUITE_P(
                       FailoverCase{"FirstIsNotRetried", {true, false}, 1, std::nullopt, {0}},
                       FailoverCase{"ResetSkipsFirstForThird", {true, false, true}, 1, 2, {0}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WebConnectionTest, ServerCallReplacesThePacketOnTrueAndKeepsItOnFalse)
+{
+    TParamData packet(paramkind::Data);
+    packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+    ASSERT_TRUE(CallServer(conn, PacketsClass, 1, packet));
+    EXPECT_EQ(packet.GetParamValue("Answer").toText(), "42");
+    EXPECT_EQ(packet.GetParamValue(param::AppName).toText(), "Corvo");
+
+    TParamData refused(paramkind::Data);
+    refused.SetParamValue("Refuse", Variant("1"));
+    const Bytes sent = refused.Data().asBytes();
+    EXPECT_FALSE(CallServer(conn, PacketsClass, 1, refused));
+    EXPECT_EQ(refused.Data().asBytes(), sent);
+}
+
+TEST(ServerCallTest, EmptyClassGuidIsRefusedBeforeConnecting)
+{
+    TIntellegentWebconn conn{"Conn"};
+    conn.setURL("http://127.0.0.1:9/scripts/Velmarwebsvr.dll");
+    TParamData packet(paramkind::Data);
+    try {
+        CallServer(conn, "", 1, packet);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "没有指定服务器GUID，无法连接服务器！");
+    }
+    EXPECT_FALSE(conn.Connected());
+}
 
 } // namespace
 } // namespace corvo::remote
