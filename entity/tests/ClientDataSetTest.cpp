@@ -8,7 +8,6 @@
 
 using namespace corvo;
 using namespace corvo::test;
-using corvo::test::errorOf;
 using ::testing::HasSubstr;
 
 namespace {

@@ -14,12 +14,8 @@
 
 using namespace corvo;
 using namespace corvo::test;
-using corvo::test::describeFields;
-using corvo::test::errorOf;
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 /// What a bound grid shows: "Field=Caption" for the visible fields, in field order.
 Texts shownColumns(const TClientDataSet& ds)

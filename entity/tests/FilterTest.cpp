@@ -10,7 +10,6 @@
 
 using namespace corvo;
 using namespace corvo::test;
-using corvo::test::errorOf;
 using ::testing::HasSubstr;
 using Codes = std::vector<std::string>;
 

@@ -11,12 +11,8 @@
 
 using namespace corvo;
 using namespace corvo::test;
-using corvo::test::describeFields;
-using corvo::test::errorOf;
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 struct KindCase {
     const char* kind;

@@ -11,7 +11,6 @@
 
 using namespace corvo;
 using namespace corvo::test;
-using corvo::test::errorOf;
 
 namespace {
 

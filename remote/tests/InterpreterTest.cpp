@@ -16,41 +16,11 @@ namespace {
 using test::words;
 
 const char* const PricingClass = "{6F1A0C2B-3D4E-4F50-8A61-B7C8D9E0F102}";
-constexpr int32_t ExchangeId = 1;
-constexpr int32_t FailId = 2;
+constexpr int32_t ExchangeId = test::PricingObject::ExchangeId;
+constexpr int32_t FailId = test::PricingObject::FailId;
 constexpr int32_t InvokeMethod = 1;
 
-// The application server's shape: one method takes the parameter packet by reference,
-// replaces it and answers a boolean.
-class Pricing : public LocalObject {
-public:
-    int32_t getIdsOfName(const std::u16string& name, int32_t& dispId) override
-    {
-        if (name == u"Exchange")
-            dispId = ExchangeId;
-        else if (name == u"Fail")
-            dispId = FailId;
-        else
-            return status::UnknownName;
-        return status::Ok;
-    }
-    int32_t invoke(const InvokeRequest& request, std::vector<RemoteValue>& args,
-                   RemoteValue& result, ExceptionInfo& exception) override
-    {
-        if (request.dispId == FailId) {
-            exception = {1234, "库存不足"};
-            return status::ExceptionOccurred;
-        }
-        if (request.dispId != ExchangeId || args.size() != 1 || !args[0].isByteArray())
-            return status::MemberNotFound;
-        Bytes packet = args[0].raw();
-        std::reverse(packet.begin(), packet.end());
-        packet.push_back(0xEE);
-        args[0] = RemoteValue::byteArray(std::move(packet));
-        if (request.resultWanted) result = RemoteValue::boolean(true);
-        return status::Ok;
-    }
-};
+using Pricing = test::PricingObject;
 
 // Carries each request through the envelope to the serving peer and its reply back, as the
 // web connection does, and keeps the actions it saw.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "entity/Variant.h"
+#include "remote/LocalObject.h"
 #include "remote/TvelDataBlock.h"
 #include "remote/VariantCodec.h"
 
+#include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -56,5 +58,41 @@ inline RemoteValue decode(const Bytes& payload, const CodecLimits& limits = {})
     TvelDataBlock block = received(payload);
     return readValue(block, limits);
 }
+
+/// The application server's shape: method 1 ("Exchange") takes the parameter packet by
+/// reference, hands back a changed one (reversed, 0xEE appended) and answers true; method 2
+/// ("Fail") raises an exception.
+class PricingObject : public LocalObject {
+public:
+    static constexpr int32_t ExchangeId = 1;
+    static constexpr int32_t FailId = 2;
+
+    int32_t getIdsOfName(const std::u16string& name, int32_t& dispId) override
+    {
+        if (name == u"Exchange")
+            dispId = ExchangeId;
+        else if (name == u"Fail")
+            dispId = FailId;
+        else
+            return status::UnknownName;
+        return status::Ok;
+    }
+    int32_t invoke(const InvokeRequest& request, std::vector<RemoteValue>& args,
+                   RemoteValue& result, ExceptionInfo& exception) override
+    {
+        if (request.dispId == FailId) {
+            exception = {1234, "库存不足"};
+            return status::ExceptionOccurred;
+        }
+        if (request.dispId != ExchangeId || args.size() != 1 || !args[0].isByteArray())
+            return status::MemberNotFound;
+        Bytes packet = args[0].raw();
+        std::reverse(packet.begin(), packet.end());
+        packet.push_back(0xEE);
+        args[0] = RemoteValue::byteArray(std::move(packet));
+        if (request.resultWanted) result = RemoteValue::boolean(true);
+        return status::Ok;
+    }
+};
 
 } // namespace corvo::remote::test

@@ -1,3 +1,4 @@
+#include "RemoteTestSupport.h"
 #include "entity/Error.h"
 #include "entity/ParamNames.h"
 #include "entity/TParamData.h"
@@ -25,29 +26,9 @@ namespace {
 using ::testing::HasSubstr;
 
 const char* const EchoClass = "{6F1A0C2B-3D4E-4F50-8A61-B7C8D9E0F102}";
-constexpr int32_t ExchangeId = 1;
+constexpr int32_t ExchangeId = test::PricingObject::ExchangeId;
 
-// Takes the packet by reference and hands back a changed one, as the application servers do.
-class Echo : public LocalObject {
-public:
-    int32_t getIdsOfName(const std::u16string&, int32_t& dispId) override
-    {
-        dispId = ExchangeId;
-        return status::Ok;
-    }
-    int32_t invoke(const InvokeRequest& request, std::vector<RemoteValue>& args,
-                   RemoteValue& result, ExceptionInfo&) override
-    {
-        if (request.dispId != ExchangeId || args.size() != 1 || !args[0].isByteArray())
-            return status::MemberNotFound;
-        Bytes packet = args[0].raw();
-        std::reverse(packet.begin(), packet.end());
-        packet.push_back(0xEE);
-        args[0] = RemoteValue::byteArray(std::move(packet));
-        if (request.resultWanted) result = RemoteValue::boolean(true);
-        return status::Ok;
-    }
-};
+using Echo = test::PricingObject;
 
 const char* const PacketsClass = "{0D5C3E1A-7B2F-4C6D-9E8A-1F2B3C4D5E6F}";
 
