@@ -6,6 +6,9 @@
 
 namespace corvo::remote {
 
+/// What the caller sees for every failure of receiving an answer.
+inline constexpr const char* ReceivedPacketFaulty = "收到的数据包有问题！";
+
 /// What carries a request block to the peer and brings back its reply.
 class ISendDataBlock {
 public:

@@ -180,6 +180,7 @@ void Tvelwebconnection::setTransportConnected(bool on)
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
+    if (!m_caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, m_caFile.c_str());
     if (!m_userName.empty()) curl_easy_setopt(h, CURLOPT_USERNAME, m_userName.c_str());
     if (!m_password.empty()) curl_easy_setopt(h, CURLOPT_PASSWORD, m_password.c_str());
     if (!m_proxy.empty()) {
@@ -266,20 +267,32 @@ std::unique_ptr<IDataBlock> Tvelwebconnection::Send(IDataBlock& block, bool /*wa
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
 
-    if (response.refused || (rc == CURLE_OK && response.status >= 300))
-        throw Error(response.statusText + " (" + std::to_string(response.status) + ")");
-    if (response.tooLong) throw Error(InvalidDataPacket);
-    if (rc != CURLE_OK) throw Error(errorText[0] ? errorText : curl_easy_strerror(rc));
+    // Timeouts and failures before any answer keep curl's words: they tell the user where to
+    // look. Everything that goes wrong with an answer is a faulty packet to the caller.
+    const std::string curlText = errorText[0] ? errorText : curl_easy_strerror(rc);
+    const bool answered = response.status != 0 || rc == CURLE_GOT_NOTHING ||
+                          rc == CURLE_RECV_ERROR || rc == CURLE_PARTIAL_FILE;
+    if (rc == CURLE_OPERATION_TIMEDOUT || (rc != CURLE_OK && !answered)) throw Error(curlText);
 
-    Bytes plain;
+    std::unique_ptr<TvelDataBlock> reply;
     try {
-        plain = envelope::unpack(response.body);
-    } catch (...) {
-        setTransportConnected(false);
-        throw;
+        if (response.refused || (rc == CURLE_OK && response.status >= 300))
+            throw Error(response.statusText + " (" + std::to_string(response.status) + ")");
+        if (response.tooLong) throw Error(InvalidDataPacket);
+        if (rc != CURLE_OK) throw Error(curlText);
+        Bytes plain;
+        try {
+            plain = envelope::unpack(response.body);
+        } catch (...) {
+            setTransportConnected(false);
+            throw;
+        }
+        reply = std::make_unique<TvelDataBlock>();
+        reply->LoadBytes(plain.data(), plain.size(), CheckLength::No);
+    } catch (const std::exception& e) {
+        m_lastReceiveFailure = e.what();
+        throw Error(ReceivedPacketFaulty);
     }
-    auto reply = std::make_unique<TvelDataBlock>();
-    reply->LoadBytes(plain.data(), plain.size(), CheckLength::No);
     raiseIfErrorReply(*reply);
     return reply;
 }

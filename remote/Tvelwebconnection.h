@@ -40,6 +40,14 @@ public:
     const std::string& ProxyByPass() const noexcept { return m_proxyByPass; }
     void setProxyByPass(std::string v) { m_proxyByPass = std::move(v); }
 
+    /// Certificate authorities (PEM file) trusted for https instead of the system's own.
+    const std::string& CaFile() const noexcept { return m_caFile; }
+    void setCaFile(std::string path)
+    {
+        Close();
+        m_caFile = std::move(path);
+    }
+
     const std::string& URL() const noexcept { return m_url; }
     /// Closes first; the same text again changes nothing more, an empty text clears the parts.
     /// Only http and https are accepted.
@@ -69,6 +77,9 @@ public:
 
     TVelDataBlockInterpreter& interpreter() noexcept { return m_interpreter; }
 
+    /// What went wrong with the last answer that was reported as a faulty packet (for logs).
+    const std::string& lastReceiveFailure() const noexcept { return m_lastReceiveFailure; }
+
     bool transportConnected() const noexcept { return m_curl != nullptr; }
     void setTransportConnected(bool on);
 
@@ -90,6 +101,7 @@ private:
     std::string m_url;
     std::string m_proxy;
     std::string m_proxyByPass;
+    std::string m_caFile;
     std::string m_scheme;
     std::string m_host;
     uint16_t m_port = 0;
@@ -97,6 +109,7 @@ private:
     std::string m_serverGuid;
     std::string m_serverName;
     std::chrono::milliseconds m_exchangeTimeout = DefaultExchangeTimeout;
+    std::string m_lastReceiveFailure;
 
     // The share outlives every easy handle so the cookie survives a transport reopen.
     void* m_share = nullptr;

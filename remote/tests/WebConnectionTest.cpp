@@ -1,3 +1,4 @@
+#include "LoopbackHttpServer.h"
 #include "RemoteTestSupport.h"
 #include "entity/Error.h"
 #include "entity/ParamNames.h"
@@ -8,14 +9,13 @@
 #include "remote/Tvelwebconnection.h"
 
 #include <arpa/inet.h>
-#include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <netinet/in.h>
 #include <optional>
-#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -66,203 +66,8 @@ struct ServingPeer {
     TVelDataBlockInterpreter interpreter{nullptr, "Web", &factory};
 };
 
-enum class Answer { Serve, Status500, CloseEarly, Garbage, Empty, Truncated, Silent };
-
-struct SeenRequest {
-    uint32_t act = 0;
-    std::string cookie;
-    std::string agent;
-    std::string accept;
-};
-
-std::string headerValue(const std::string& head, const std::string& name)
-{
-    std::size_t at = 0;
-    while ((at = head.find("\r\n", at)) != std::string::npos) {
-        at += 2;
-        if (head.size() - at < name.size() + 1) break;
-        if (strncasecmp(head.c_str() + at, name.c_str(), name.size()) == 0 &&
-            head[at + name.size()] == ':') {
-            std::size_t v = at + name.size() + 1;
-            while (v < head.size() && head[v] == ' ')
-                ++v;
-            return head.substr(v, head.find("\r\n", v) - v);
-        }
-    }
-    return {};
-}
-
-// A loopback HTTP/1.1 server: keep-alive, one thread per connection, each POST's envelope
-// handed to the serving peer unless told to misbehave.
-class HttpServer {
-public:
-    explicit HttpServer(TVelDataBlockInterpreter& peer) : m_peer(peer)
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int yes = 1;
-        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(m_listen, 16) != 0)
-            throw std::runtime_error("cannot listen");
-        socklen_t len = sizeof addr;
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-        m_acceptor = std::thread([this] { acceptLoop(); });
-    }
-    ~HttpServer()
-    {
-        m_stop = true;
-        m_acceptor.join();
-        for (auto& t : m_workers)
-            t.join();
-        ::close(m_listen);
-    }
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
-
-    std::string url() const
-    {
-        return "http://127.0.0.1:" + std::to_string(m_port) + "/scripts/Velmarwebsvr.dll";
-    }
-    void answer(Answer a) { m_answer = a; }
-    void setCookie(std::string c)
-    {
-        std::lock_guard lock(m_lock);
-        m_setCookie = std::move(c);
-    }
-    std::vector<SeenRequest> requests() const
-    {
-        std::lock_guard lock(m_lock);
-        return m_requests;
-    }
-    std::vector<uint32_t> actions() const
-    {
-        std::vector<uint32_t> out;
-        for (const auto& r : requests())
-            out.push_back(r.act);
-        return out;
-    }
-    int connections() const { return m_connections; }
-
-private:
-    bool waitReadable(int fd) const
-    {
-        pollfd p{fd, POLLIN, 0};
-        while (!m_stop) {
-            if (::poll(&p, 1, 20) > 0) return true;
-        }
-        return false;
-    }
-    void acceptLoop()
-    {
-        while (waitReadable(m_listen)) {
-            const int fd = ::accept(m_listen, nullptr, nullptr);
-            if (fd < 0) continue;
-            ++m_connections;
-            m_workers.emplace_back([this, fd] {
-                serveConnection(fd);
-                ::close(fd);
-            });
-        }
-    }
-    // Appends what arrives; false on end of stream or stop.
-    bool receive(int fd, std::string& buf) const
-    {
-        if (!waitReadable(fd)) return false;
-        char chunk[8192];
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-        if (n <= 0) return false;
-        buf.append(chunk, static_cast<std::size_t>(n));
-        return true;
-    }
-    static void sendAll(int fd, const std::string& s)
-    {
-        std::size_t done = 0;
-        while (done < s.size()) {
-            const ssize_t n = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
-            if (n <= 0) return;
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    void serveConnection(int fd)
-    {
-        std::string buf;
-        for (;;) {
-            std::size_t headEnd;
-            while ((headEnd = buf.find("\r\n\r\n")) == std::string::npos)
-                if (!receive(fd, buf)) return;
-            const std::string head = buf.substr(0, headEnd + 2);
-            const std::size_t length = std::stoul("0" + headerValue(head, "Content-Length"));
-            while (buf.size() < headEnd + 4 + length)
-                if (!receive(fd, buf)) return;
-            const std::string body = buf.substr(headEnd + 4, length);
-            buf.erase(0, headEnd + 4 + length);
-            if (!respond(fd, head, body)) return;
-        }
-    }
-    bool respond(int fd, const std::string& head, const std::string& body)
-    {
-        const Bytes plain =
-            envelope::unpack(std::span(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
-        TvelDataBlock served;
-        served.LoadBytes(plain.data(), plain.size(), CheckLength::Yes);
-        const uint32_t act = served.Signature() & action::Mask;
-        std::string cookie;
-        {
-            std::lock_guard lock(m_lock);
-            m_requests.push_back({act, headerValue(head, "Cookie"), headerValue(head, "User-Agent"),
-                                  headerValue(head, "Accept")});
-            cookie = m_setCookie;
-        }
-        const Answer answer = m_answer;
-        std::string reply;
-        switch (answer) {
-        case Answer::CloseEarly:
-            return false;
-        case Answer::Silent:
-            waitReadable(-1);
-            return false;
-        case Answer::Status500:
-            // Promises a body it never finishes: reading it would hang until the timeout.
-            sendAll(fd, "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 1000000\r\n\r\n"
-                        "partial");
-            return true;
-        case Answer::Empty:
-            break;
-        case Answer::Garbage:
-            reply = "this is not a compressed block at all";
-            break;
-        case Answer::Serve:
-        case Answer::Truncated: {
-            if (!m_peer.HandleBlock(served)) served.SetSignature(ReplyBlock | act);
-            const Bytes packed = envelope::pack(served.Stream());
-            reply.assign(packed.begin(), packed.end());
-            if (answer == Answer::Truncated) reply.resize(reply.size() / 2);
-            break;
-        }
-        }
-        std::string out = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
-        if (!cookie.empty()) out += "Set-Cookie: " + cookie + "\r\n";
-        out += "Content-Length: " + std::to_string(reply.size()) + "\r\n\r\n" + reply;
-        sendAll(fd, out);
-        return true;
-    }
-
-    TVelDataBlockInterpreter& m_peer;
-    int m_listen = -1;
-    uint16_t m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::atomic<Answer> m_answer{Answer::Serve};
-    std::atomic<int> m_connections{0};
-    mutable std::mutex m_lock;
-    std::string m_setCookie;
-    std::vector<SeenRequest> m_requests;
-    std::thread m_acceptor;
-    std::vector<std::thread> m_workers;
-};
+using test::Answer;
+using HttpServer = test::LoopbackHttpServer;
 
 // A port nothing listens on: bound once, then let go.
 std::string deadUrl()
@@ -354,17 +159,18 @@ TEST_F(WebConnectionTest, ReleaseOnADeadNetworkIsIgnoredAndTheNextOpenWorks)
 
 struct BadAnswer {
     Answer answer;
-    const char* message;
+    const char* detail; ///< kept for the log; the user sees the faulty-packet text
 };
 
 class BadAnswerTest : public WebConnectionTest, public ::testing::WithParamInterface<BadAnswer> {};
 
-TEST_P(BadAnswerTest, FailsTheOpenAndLeavesTheTransportClosed)
+TEST_P(BadAnswerTest, FailsTheOpenAsAFaultyPacketAndLeavesTheTransportClosed)
 {
     // Long enough that a body read to the end would surface as a timeout instead.
     conn.setExchangeTimeout(std::chrono::seconds(30));
     http.answer(GetParam().answer);
-    EXPECT_THAT(errorOf([&] { conn.Open(); }), HasSubstr(GetParam().message));
+    EXPECT_EQ(errorOf([&] { conn.Open(); }), "收到的数据包有问题！");
+    EXPECT_THAT(conn.lastReceiveFailure(), HasSubstr(GetParam().detail));
     EXPECT_FALSE(conn.Connected());
     EXPECT_FALSE(conn.transportConnected());
 }
@@ -376,6 +182,14 @@ INSTANTIATE_TEST_SUITE_P(
                       BadAnswer{Answer::Truncated, InvalidDataPacket},
                       BadAnswer{Answer::Garbage, InvalidDataPacket},
                       BadAnswer{Answer::CloseEarly, "Empty reply from server"}));
+
+TEST_F(WebConnectionTest, FaultyAnswerToAnInvokeReachesTheCallerAsAFaultyPacket)
+{
+    TParamData packet(paramkind::Data);
+    conn.Open();
+    http.answer(Answer::Garbage);
+    EXPECT_EQ(errorOf([&] { CallServer(conn, PacketsClass, 1, packet); }), "收到的数据包有问题！");
+}
 
 TEST_F(WebConnectionTest, SessionCookieComesBackForTheLifeOfTheObject)
 {
@@ -537,6 +351,43 @@ TEST(ServerCallTest, EmptyClassGuidIsRefusedBeforeConnecting)
         EXPECT_STREQ(e.what(), "没有指定服务器GUID，无法连接服务器！");
     }
     EXPECT_FALSE(conn.Connected());
+}
+
+struct HttpsTest : ::testing::Test {
+    HttpsTest()
+    {
+        caFile = ::testing::TempDir() + "corvo-test-ca.pem";
+        std::ofstream(caFile) << certificates.caPem;
+        conn.setServerGUID(EchoClass);
+    }
+    ~HttpsTest() override { std::remove(caFile.c_str()); }
+    test::TestCertificates certificates = test::makeTestCertificates();
+    std::string caFile;
+    ServingPeer peer;
+    HttpServer https{peer.interpreter, &certificates.server};
+    TIntellegentWebconn conn{"Conn"};
+};
+
+TEST_F(HttpsTest, ExchangesOverTlsWithTheServersCertificateAuthority)
+{
+    for (const char* host : {"127.0.0.1", "localhost"}) {
+        conn.setURL(https.url(host));
+        conn.setCaFile(caFile);
+        std::vector<RemoteValue> args;
+        RemoteValue result;
+        ASSERT_EQ(exchange(*conn.GetServer(), args, result), status::Ok) << host;
+        EXPECT_EQ(args[0].raw(), (Bytes{3, 2, 1, 0xEE}));
+        conn.Close();
+    }
+    EXPECT_EQ(peer.interpreter.localObjectCount(), 0u);
+}
+
+TEST_F(HttpsTest, UnknownAuthorityIsRefusedWithCurlsWords)
+{
+    conn.setURL(https.url());
+    EXPECT_THAT(errorOf([&] { conn.Open(); }), HasSubstr("certificate"));
+    EXPECT_FALSE(conn.Connected());
+    EXPECT_EQ(peer.interpreter.localObjectCount(), 0u);
 }
 
 } // namespace
