@@ -1,0 +1,217 @@
+#include "Commands.h"
+
+#include "Options.h"
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/Guid.h"
+#include "entity/TClientDataSet.h"
+#include "server/http/HttpServer.h"
+#include "server/schema/MinimalCompany.h"
+#include "server/schema/Schema.h"
+#include "server/schema/SystemDictionary.h"
+#include "server/schema/SystemIds.h"
+#include "server/schema/TableLayout.h"
+#include "server/schema/TableReader.h"
+#include "server/schema/TableWriter.h"
+#include "server/service/InternalTables.h"
+#include "server/service/LoginService.h"
+#include "server/service/ServiceHost.h"
+#include "shell/EncodePassword.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+namespace corvo::server {
+
+const char* const UsageText = R"(corvo-server: the Corvo application server
+
+usage:
+  corvo-server serve --listen HOST:PORT --db URL [--threads N] [--session-idle-minutes M]
+                     [--max-connections N] [--read-timeout SECONDS]
+      Serves the application server classes over HTTP/1.1 at
+      http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
+      free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
+      expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request.
+  corvo-server init-demo --db URL [--force]
+      Creates the schema and the demo company; refuses a database that already holds tables
+      unless --force is given (which drops them first).
+  corvo-server user add --db URL --org CODE --code CODE --name NAME --password TEXT
+      Adds a user to an organisation, with its password.
+  corvo-server encode-password USER PASSWORD
+      Prints the password as the client encodes it before sending (a support aid).
+  corvo-server --help
+
+database URLs:
+  sqlite:PATH                           one file (WAL journal)
+  postgresql://USER@HOST:PORT/NAME      PostgreSQL through libpq
+)";
+
+namespace {
+
+std::string gbkOf(const std::string& utf8)
+{
+    return gbk::fromUtf8(utf8);
+}
+
+std::string encodedPassword(const std::string& userCode, const std::string& password)
+{
+    return EncodePassword(gbkOf(userCode), gbkOf(password));
+}
+
+int positiveNumber(const std::string& text, const char* what)
+{
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value <= 0)
+        throw Error(std::string("--") + what + " must be a positive number, not \"" + text + "\"");
+    return value;
+}
+
+void splitListen(const std::string& listen, HttpServerOptions& options)
+{
+    const std::size_t colon = listen.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        throw Error("--listen must be HOST:PORT, for example 127.0.0.1:8211");
+    options.host = listen.substr(0, colon);
+    if (options.host.size() > 2 && options.host.front() == '[' && options.host.back() == ']')
+        options.host = options.host.substr(1, options.host.size() - 2);
+    const std::string port = listen.substr(colon + 1);
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (ec != std::errc{} || end != port.data() + port.size() || value > 65535)
+        throw Error("--listen must be HOST:PORT, for example 127.0.0.1:8211");
+    options.port = static_cast<uint16_t>(value);
+}
+
+bool hasTable(storage::Database& db, std::string_view name)
+{
+    for (const std::string& t : db.tableNames())
+        if (gbk::equalsIgnoreCase(t, name)) return true;
+    return false;
+}
+
+} // namespace
+
+int serveCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"listen", "db", "threads", "session-idle-minutes", "max-connections",
+                              "read-timeout"});
+    HttpServerOptions http;
+    splitListen(opts.require("listen"), http);
+    if (auto t = opts.get("threads")) http.threads = positiveNumber(*t, "threads");
+    if (auto n = opts.get("max-connections"))
+        http.maxConnections = static_cast<std::size_t>(positiveNumber(*n, "max-connections"));
+    if (auto t = opts.get("read-timeout"))
+        http.readTimeout = std::chrono::seconds(positiveNumber(*t, "read-timeout"));
+    std::chrono::minutes idle{8 * 60};
+    if (auto m = opts.get("session-idle-minutes"))
+        idle = std::chrono::minutes(positiveNumber(*m, "session-idle-minutes"));
+
+    auto db = storage::Database::open(opts.require("db"));
+    if (!hasTable(*db, "TSession") || !hasTable(*db, "TDictTable"))
+        throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
+
+    std::mutex logLock;
+    ServerContext context{*db, SessionStore(idle), Credentials(), [&](const std::string& line) {
+                              std::lock_guard guard(logLock);
+                              std::cerr << line << std::endl;
+                          }};
+    ServiceHost host(context, applicationServerClasses());
+    HttpServer server(http, [&](const HttpExchange& e) { return host.handle(e); });
+    {
+        auto tx = db->begin(storage::TransactionMode::Write);
+        context.sessions.removeExpired(*tx, unixNow());
+        tx->commit();
+    }
+    const bool v6 = http.host.find(':') != std::string::npos;
+    std::cout << "listening on http://" << (v6 ? "[" + http.host + "]" : http.host) << ":"
+              << server.port() << "/scripts/Velmarwebsvr.dll" << std::endl;
+    server.run(true);
+    std::cerr << "stopped" << std::endl;
+    return 0;
+}
+
+int initDemoCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"db"}, {"force"});
+    const std::string url = opts.require("db");
+    auto db = storage::Database::open(url, storage::OpenMode::CreateIfMissing);
+    const std::vector<std::string> existing = db->tableNames();
+    if (!existing.empty() && !opts.flag("force"))
+        throw Error("the database already holds " + std::to_string(existing.size()) +
+                    " tables; add --force to replace them");
+    auto tx = db->begin(storage::TransactionMode::Write);
+    const bool postgres = db->dialect() == storage::Dialect::Postgres;
+    for (const std::string& table : existing) {
+        std::string quoted = "\"";
+        for (char c : table)
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        tx->executeScript("DROP TABLE IF EXISTS " + quoted + "\"" + (postgres ? " CASCADE" : ""));
+    }
+    schema::createSchema(*tx, db->dialect(), schema::systemDictionary());
+    createInternalTables(*tx);
+    const Credentials credentials;
+    const auto users = schema::seedMinimalCompany(*tx);
+    for (const auto& user : users)
+        credentials.store(*tx, user.objId, encodedPassword(user.code, user.password));
+    tx->commit();
+    std::cout << "created the demo company: organisation DEMO";
+    for (const auto& user : users)
+        std::cout << ", user " << user.code << " (password " << user.password << ")";
+    std::cout << std::endl;
+    return 0;
+}
+
+int userCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"db", "org", "code", "name", "password"});
+    if (opts.words() != std::vector<std::string>{"add"})
+        throw Error("usage: corvo-server user add --db URL --org CODE --code CODE --name NAME "
+                    "--password TEXT");
+    const std::string code = opts.require("code");
+    const std::string password = opts.require("password");
+    auto db = storage::Database::open(opts.require("db"));
+    auto tx = db->begin(storage::TransactionMode::Write);
+    const schema::Dictionary dict = schema::loadDictionary(*tx);
+
+    TClientDataSet organ;
+    schema::readTable(*tx, dict, "TOrgan", {"\"Code\" = ?", {storage::Value(opts.require("org"))}},
+                      organ);
+    if (organ.RecordCount() != 1) throw Error("no organisation with code " + opts.require("org"));
+    organ.First();
+    const std::string organId = gbk::toUtf8(organ.FieldByName("ObjID").AsString());
+    std::string ownerId = gbk::toUtf8(organ.FieldByName("TOwnerID").AsString());
+    if (ownerId.empty()) ownerId = organId;
+
+    TClientDataSet existing;
+    schema::readTable(
+        *tx, dict, "TUser",
+        {"\"Code\" = ? and \"TOrganID\" = ?", {storage::Value(code), storage::Value(organId)}},
+        existing);
+    if (!existing.IsEmpty()) throw Error("the organisation already has a user with code " + code);
+
+    const std::string userId = Guid::create().toString();
+    schema::insertRecord(*tx, schema::TableLayout::resolve(dict, "TUser"),
+                         {{"ObjID", storage::Value(userId)},
+                          {"Code", storage::Value(code)},
+                          {"Name", storage::Value(opts.require("name"))},
+                          {"TOrganID", storage::Value(organId)},
+                          {"TOwnerID", storage::Value(ownerId)},
+                          {"StatusID", storage::Value(std::string(schema::ids::StatusValid))}});
+    Credentials().store(*tx, userId, encodedPassword(code, password));
+    tx->commit();
+    std::cout << "added user " << code << " " << userId << std::endl;
+    return 0;
+}
+
+int encodePasswordCommand(const std::vector<std::string>& args)
+{
+    if (args.size() != 2) throw Error("usage: corvo-server encode-password USER PASSWORD");
+    std::cout << encodedPassword(args[0], args[1]) << std::endl;
+    return 0;
+}
+
+} // namespace corvo::server

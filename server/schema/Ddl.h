@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Dictionary.h"
+#include "TableLayout.h"
+#include "server/storage/Database.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvo::server::schema {
+
+/// The name in double quotes, inner quotes doubled: both backends keep its letter case.
+std::string quoteIdentifier(std::string_view name);
+
+/// The backend's column type of a stored column: GUIDs as varchar(38) text, char/varchar
+/// as varchar(Prec), exact numbers as numeric(Prec, Scale) (Prec 0 means 18), date-times as
+/// timestamp (SQLite: TEXT), bit as smallint, binaries as bytea (SQLite: BLOB).
+std::string columnSqlType(storage::Dialect dialect, const LayoutColumn& column);
+
+/// CREATE TABLE for the stored columns in ColOrder, with ObjID as the primary key.
+std::string createTableStatement(storage::Dialect dialect, const TableLayout& layout);
+
+/// One CREATE TABLE per table of the dictionary, in dictionary order. Validates the
+/// dictionary first (validateDictionary) and throws corvo::Error on the first fault.
+std::vector<std::string> schemaStatements(storage::Dialect dialect, const Dictionary& dictionary);
+
+} // namespace corvo::server::schema

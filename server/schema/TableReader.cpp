@@ -1,0 +1,82 @@
+#include "TableReader.h"
+
+#include "Ddl.h"
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/TClientDataSet.h"
+#include "internal/StorageValues.h"
+#include "internal/WhereText.h"
+
+namespace corvo::server::schema {
+
+void buildClientStructure(const TableLayout& layout, TClientDataSet& out)
+{
+    out.Close();
+    out.FieldDefs().Clear();
+    for (const LayoutColumn& column : layout.columns())
+        out.FieldDefs().Add(gbk::fromUtf8(column.code()), column.type, column.size);
+    out.CreateDataSet();
+}
+
+std::string selectStatement(const TableLayout& layout, std::string_view where)
+{
+    // Aliases of our own: a joined table may be the table itself or joined twice.
+    auto joinAlias = [](std::size_t i) { return "j" + std::to_string(i); };
+    std::string list;
+    for (const LayoutColumn& column : layout.columns()) {
+        if (!list.empty()) list += ", ";
+        list += column.stored() ? "t." + quoteIdentifier(column.code())
+                                : joinAlias(std::size_t(column.join)) + "." +
+                                      quoteIdentifier(column.joinedColumn);
+        list += " AS " + quoteIdentifier(column.code());
+    }
+    std::string from = quoteIdentifier(layout.table().code) + " AS t";
+    for (std::size_t i = 0; i < layout.joins().size(); ++i) {
+        const LayoutJoin& join = layout.joins()[i];
+        from += " LEFT JOIN " + quoteIdentifier(join.table) + " AS " + joinAlias(i) + " ON " +
+                joinAlias(i) + "." + quoteIdentifier("ObjID") + " = t." +
+                quoteIdentifier(join.keyColumn);
+    }
+    std::string order;
+    for (const LayoutColumn& column : layout.columns())
+        if (column.stored() && column.field.isSort)
+            order += "q." + quoteIdentifier(column.code()) + ", ";
+    order += "q." + quoteIdentifier("ObjID");
+
+    std::string sql = "SELECT * FROM (SELECT " + list + " FROM " + from + ") AS q";
+    if (!gbk::trim(where).empty()) sql += " WHERE (" + std::string(where) + ")";
+    return sql + " ORDER BY " + order;
+}
+
+void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view tableCode,
+               const TableQuery& query, TClientDataSet& out)
+{
+    TableLayout layout = TableLayout::resolve(dictionary, tableCode);
+    const std::string& table = layout.table().code;
+    std::string where = internal::checkedWhere(query.where, layout, query.params.size());
+    storage::Rows rows = tx.query(selectStatement(layout, where), query.params);
+    const auto& columns = layout.columns();
+    if (rows.columns.size() != columns.size())
+        throw Error("读取表[" + table + "]时得到" + std::to_string(rows.columns.size()) +
+                    "列，应为" + std::to_string(columns.size()) + "列");
+
+    TClientDataSet result;
+    buildClientStructure(layout, result);
+    for (const auto& row : rows.rows) {
+        result.Append();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            Variant value = internal::fromStorage(row.at(i), columns[i], table);
+            if (value.isNull()) continue;
+            try {
+                result.Fields(static_cast<int>(i)).SetAsVariant(value);
+            } catch (const Error& e) {
+                throw Error("读取表[" + table + "]时出错：" + e.what());
+            }
+        }
+        result.Post();
+    }
+    result.First();
+    out.SetData(result.Data());
+}
+
+} // namespace corvo::server::schema

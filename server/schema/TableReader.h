@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Dictionary.h"
+#include "TableLayout.h"
+#include "server/storage/Database.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvo {
+class TClientDataSet;
+}
+
+namespace corvo::server::schema {
+
+/// Which rows to read. `where` is a condition over the columns of the result (the
+/// dictionary's column codes, joined display columns included), each written in double
+/// quotes (letter case ignored), and every value a "?" bound from `params` (storage values:
+/// texts UTF-8); empty = all rows. Only and, or, not, like, in, is, null, between and escape
+/// may stand unquoted; anything else is refused with corvo::Error.
+struct TableQuery {
+    std::string where;
+    std::vector<storage::Value> params;
+};
+
+/// Gives the dataset the structure the client builds for the table: one field per dictionary
+/// column in ColOrder, named by Code, of the type SQLTypeToFieldType gives, with the Size of
+/// the client's rule (texts Prec, float and BCD Scale, GUIDs 38, others 0). Rows are dropped.
+void buildClientStructure(const TableLayout& layout, TClientDataSet& out);
+
+/// The statement readTable runs: the stored columns, the joined columns through LEFT JOINs,
+/// the condition applied to the result and the rows ordered by the sort columns, then ObjID.
+std::string selectStatement(const TableLayout& layout, std::string_view where);
+
+/// Reads the rows of a table into `out` with the client's structure; texts become GBK,
+/// date-times and numbers the field's values. `out` keeps its earlier content when the read
+/// fails (corvo::Error from the dictionary, the storage or a value that does not convert).
+void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view table,
+               const TableQuery& query, TClientDataSet& out);
+
+} // namespace corvo::server::schema

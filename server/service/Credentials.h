@@ -1,0 +1,38 @@
+#pragma once
+
+#include "PasswordHash.h"
+#include "server/storage/Database.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace corvo::server {
+
+/// A user's stored password hash and the count of failed logins since the last success.
+struct Credential {
+    std::string hash;
+    int64_t failedCount = 0;
+    int64_t lastFailed = 0; ///< seconds since the epoch
+};
+
+/// Password hashes by user, with repeated failures slowed down: from the third failure on, a
+/// user must wait 1, 2, 4 ... (at most 60) seconds after the last failure before a password of
+/// theirs is checked at all.
+class Credentials {
+public:
+    explicit Credentials(int iterations = DefaultPasswordIterations) : m_iterations(iterations) {}
+
+    void store(storage::Transaction& tx, const std::string& userId, std::string_view encoded) const;
+    std::optional<Credential> find(storage::Transaction& tx, const std::string& userId) const;
+
+    /// Seconds the user must still wait before the next check; 0 when a check may run.
+    static int64_t waitSeconds(const Credential& c, int64_t now);
+    static void recordFailure(storage::Transaction& tx, const std::string& userId, int64_t now);
+    static void recordSuccess(storage::Transaction& tx, const std::string& userId);
+
+private:
+    int m_iterations;
+};
+
+} // namespace corvo::server

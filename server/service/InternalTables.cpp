@@ -1,0 +1,26 @@
+#include "InternalTables.h"
+
+namespace corvo::server {
+
+void createInternalTables(storage::Transaction& tx)
+{
+    tx.executeScript(R"(
+CREATE TABLE IF NOT EXISTS "TSession" (
+  "Token" VARCHAR(64) PRIMARY KEY,
+  "UserID" VARCHAR(38) NOT NULL,
+  "UserCode" VARCHAR(30) NOT NULL,
+  "OwnerID" VARCHAR(38) NOT NULL,
+  "OrganID" VARCHAR(38) NOT NULL,
+  "Created" BIGINT NOT NULL,
+  "LastSeen" BIGINT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS "TUserCredential" (
+  "UserID" VARCHAR(38) PRIMARY KEY,
+  "Hash" VARCHAR(200) NOT NULL,
+  "FailedCount" INTEGER NOT NULL DEFAULT 0,
+  "LastFailed" BIGINT NOT NULL DEFAULT 0
+);
+)");
+}
+
+} // namespace corvo::server

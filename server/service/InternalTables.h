@@ -1,0 +1,11 @@
+#pragma once
+
+#include "server/storage/Database.h"
+
+namespace corvo::server {
+
+/// Tables only the server reads: sessions and password hashes. They stay out of the data
+/// dictionary so no client query can reach them.
+void createInternalTables(storage::Transaction& tx);
+
+} // namespace corvo::server

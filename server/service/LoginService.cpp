@@ -1,0 +1,237 @@
+#include "LoginService.h"
+
+#include "Values.h"
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TParamData.h"
+#include "remote/AppServers.h"
+#include "server/schema/Schema.h"
+#include "server/schema/SystemIds.h"
+#include "server/schema/TableLayout.h"
+#include "server/schema/TableReader.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace corvo::server {
+
+namespace {
+
+using storage::Value;
+
+struct LoginRequest {
+    std::string organCode; ///< UTF-8
+    std::string userCode;  ///< UTF-8
+    std::string password;  ///< encoded text, ASCII
+    std::string newPassword;
+};
+
+std::string fieldText(TClientDataSet& ds, std::string_view name)
+{
+    const int i = ds.FieldIndexOf(name);
+    return i < 0 ? std::string() : gbk::toUtf8(ds.Fields(i).AsString());
+}
+
+std::optional<LoginRequest> readRequest(TParamData& packet)
+{
+    if (!packet.ParamExists("MLogin")) return std::nullopt;
+    TClientDataSet login;
+    login.SetData(packet.GetParamData("MLogin"));
+    if (login.IsEmpty()) return std::nullopt;
+    login.First();
+    LoginRequest r{fieldText(login, "TOrganCode"), fieldText(login, "Code"),
+                   fieldText(login, "PassWord"), fieldText(login, "NewPassWord")};
+    if (r.organCode.empty() || r.userCode.empty()) return std::nullopt;
+    return r;
+}
+
+/// Rows of a table, limited to the company when the table has an owner column.
+void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::string_view table,
+                const std::string& ownerId, TClientDataSet& out, std::string where = {},
+                std::vector<Value> params = {})
+{
+    const auto layout = schema::TableLayout::resolve(dict, table);
+    if (layout.columnIndex("TOwnerID") >= 0) {
+        where = where.empty() ? "\"TOwnerID\" = ?" : "(" + where + ") and \"TOwnerID\" = ?";
+        params.emplace_back(ownerId);
+    }
+    schema::readTable(tx, dict, table, {std::move(where), std::move(params)}, out);
+}
+
+/// Rows as sorted lines of name=value pairs: equal content, whatever the order or encoding.
+std::vector<std::string> contentOf(TClientDataSet& ds)
+{
+    std::vector<int> order(static_cast<std::size_t>(ds.FieldCount()));
+    for (int i = 0; i < ds.FieldCount(); ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return gbk::upper(ds.Fields(a).FieldName()) < gbk::upper(ds.Fields(b).FieldName());
+    });
+    std::vector<std::string> rows;
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+        std::string line;
+        for (int i : order) {
+            line += gbk::upper(ds.Fields(i).FieldName());
+            line += '\x1F';
+            line += ds.Fields(i).AsString();
+            line += '\x1E';
+        }
+        rows.push_back(std::move(line));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool clientCopyIsCurrent(TParamData& sent, std::string_view name, TClientDataSet& server)
+{
+    if (!sent.ParamExists(name)) return false;
+    try {
+        TClientDataSet copy;
+        copy.SetData(sent.GetParamData(name));
+        return contentOf(copy) == contentOf(server);
+    } catch (const Error&) {
+        return false; // an unreadable copy is simply replaced
+    }
+}
+
+std::string isoDate(int year, const char* monthDay)
+{
+    return std::to_string(year) + "-" + monthDay;
+}
+
+void addData(TParamData& reply, std::string_view name, TClientDataSet& rows)
+{
+    reply.SetParamData(name, rows.Data());
+}
+
+} // namespace
+
+bool loginMethod(ServiceCall& call, TParamData& packet)
+{
+    const std::optional<LoginRequest> request = readRequest(packet);
+    if (!request) return false;
+    call.call.user = request->userCode;
+    storage::Database& db = call.server.db;
+
+    // Look-ups in a read transaction; the slow hash runs outside any transaction so it never
+    // holds a lock.
+    schema::Dictionary dict;
+    TClientDataSet organ, user;
+    std::optional<Credential> credential;
+    {
+        auto tx = db.begin(storage::TransactionMode::Read);
+        dict = schema::loadDictionary(*tx);
+        schema::readTable(*tx, dict, "TOrgan", {"\"Code\" = ?", {Value(request->organCode)}},
+                          organ);
+        if (organ.RecordCount() != 1) return false;
+        organ.First();
+        const std::string organId = fieldText(organ, "ObjID");
+        schema::readTable(
+            *tx, dict, "TUser",
+            {"\"Code\" = ? and \"TOrganID\" = ?", {Value(request->userCode), Value(organId)}},
+            user);
+        if (user.RecordCount() != 1) return false;
+        user.First();
+        if (fieldText(user, "StatusID") == schema::ids::StatusInvalid) return false;
+        credential = call.server.credentials.find(*tx, fieldText(user, "ObjID"));
+        tx->commit();
+    }
+    if (!credential) return false;
+    const int64_t now = unixNow();
+    const std::string userId = fieldText(user, "ObjID");
+    if (Credentials::waitSeconds(*credential, now) > 0) return false;
+    if (!verifyPassword(request->password, credential->hash)) {
+        auto tx = db.begin(storage::TransactionMode::Write);
+        Credentials::recordFailure(*tx, userId, now);
+        tx->commit();
+        return false;
+    }
+
+    Session session{userId, request->userCode, fieldText(user, "TOwnerID"),
+                    fieldText(user, "TOrganID")};
+    if (session.ownerId.empty()) session.ownerId = fieldText(organ, "TOwnerID");
+
+    auto tx = db.begin(storage::TransactionMode::Write);
+    Credentials::recordSuccess(*tx, userId);
+    if (!request->newPassword.empty())
+        call.server.credentials.store(*tx, userId, request->newPassword);
+    const std::string token = call.server.sessions.create(*tx, session, now);
+
+    TParamData reply(paramkind::Data);
+    const std::time_t t = static_cast<std::time_t>(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    reply.SetParamValue("BeginDate", Variant(isoDate(local.tm_year + 1900, "01-01")));
+    reply.SetParamValue("EndDate", Variant(isoDate(local.tm_year + 1900, "12-31")));
+
+    TClientDataSet users;
+    readScoped(*tx, dict, "TUser", session.ownerId, users);
+    // The stored hashes live elsewhere; whatever the column holds never leaves the server.
+    if (const int pw = users.FieldIndexOf("PassWord"); pw >= 0)
+        for (users.First(); !users.Eof(); users.Next()) {
+            users.Edit();
+            users.Fields(pw).SetAsString("");
+            users.Post();
+        }
+    users.MergeChangeLog();
+    addData(reply, "TUser", users);
+
+    TClientDataSet messages;
+    readScoped(*tx, dict, "TMessage", session.ownerId, messages, "\"StatusID\" = ?",
+               {Value(std::string(schema::ids::StatusValid))});
+    addData(reply, "TMessage", messages);
+
+    for (const char* name : {"TDictTable", "TDictField"}) {
+        TClientDataSet rows;
+        schema::readTable(*tx, dict, name, {}, rows);
+        if (!clientCopyIsCurrent(packet, name, rows)) addData(reply, name, rows);
+    }
+
+    std::vector<std::string> cached = {"TModule", "TModuleGroup", "TOtherParam", "TOrgan",
+                                       "TMultiLang"};
+    for (const schema::DictTable& t : dict.tables)
+        if (t.isClientTable == 1 && t.code != "TDictTable" && t.code != "TDictField" &&
+            t.code != "TUser" && t.code != "TUserModule" &&
+            std::find(cached.begin(), cached.end(), t.code) == cached.end())
+            cached.push_back(t.code);
+    for (const std::string& name : cached) {
+        TClientDataSet rows;
+        readScoped(*tx, dict, name, session.ownerId, rows);
+        addData(reply, name, rows);
+    }
+    TClientDataSet rights;
+    schema::readTable(*tx, dict, "TUserModule", {"\"TUserID\" = ?", {Value(userId)}}, rights);
+    addData(reply, "TUserModule", rights);
+    tx->commit();
+
+    call.call.setCookie = SessionStore::cookieFor(token);
+    packet.SetData(reply.Data());
+    return true;
+}
+
+std::vector<ServiceClass> applicationServerClasses()
+{
+    namespace app = remote::appserver;
+    auto make = [](std::string_view guid, const char* progId, const char* logName,
+                   bool needsSession) {
+        ServiceClass c;
+        c.classId = *Guid::parse(guid);
+        c.progId = progId;
+        c.logName = logName;
+        c.needsSession = needsSession;
+        return c;
+    };
+    std::vector<ServiceClass> classes;
+    classes.push_back(make(app::Login, "Corvo.Login", "login", false));
+    classes.back().methods[app::login::Login] = {"Login", &loginMethod};
+    classes.push_back(make(app::Query, "Corvo.Query", "query", true));
+    classes.push_back(make(app::Insert, "Corvo.Insert", "insert", true));
+    classes.push_back(make(app::Update, "Corvo.Update", "update", true));
+    classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));
+    classes.push_back(make(app::SizeVerify, "Corvo.SizeVerify", "sizeverify", true));
+    return classes;
+}
+
+} // namespace corvo::server

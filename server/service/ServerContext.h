@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Credentials.h"
+#include "SessionStore.h"
+#include "server/storage/Database.h"
+
+#include <functional>
+#include <string>
+
+namespace corvo::server {
+
+/// One line per service call: class, method, user, milliseconds, result.
+using CallLog = std::function<void(const std::string& line)>;
+
+/// What every service of one server process shares.
+struct ServerContext {
+    storage::Database& db;
+    SessionStore sessions;
+    Credentials credentials;
+    CallLog log;
+};
+
+/// The message every server class but login answers when the request carries no live session.
+inline constexpr const char* LoginAgain = "登录已失效或尚未登录，请重新登录系统！";
+
+} // namespace corvo::server

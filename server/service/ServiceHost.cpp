@@ -1,0 +1,103 @@
+#include "ServiceHost.h"
+
+#include "entity/Error.h"
+#include "remote/Envelope.h"
+#include "remote/TvelDataBlock.h"
+
+#include <strings.h>
+
+namespace corvo::server {
+
+// The serving peer, refusing to create any class but login without a live session: the
+// refusal is answered as an error reply with a message the user can act on.
+class ServiceHost::Interpreter : public remote::TVelDataBlockInterpreter {
+public:
+    Interpreter(ServiceHost& host)
+        : TVelDataBlockInterpreter(nullptr, "Web", &host.m_factory), m_host(host)
+    {
+    }
+    bool MayCreateObject(const Guid& classId) override
+    {
+        if (!TVelDataBlockInterpreter::MayCreateObject(classId)) return false;
+        for (const ServiceClass& c : m_host.m_classes)
+            if (c.classId == classId && c.needsSession && !resolveSession(m_host.m_server))
+                throw Error(LoginAgain);
+        return true;
+    }
+
+private:
+    ServiceHost& m_host;
+};
+
+ServiceHost::ServiceHost(ServerContext& server, std::vector<ServiceClass> classes,
+                         std::size_t maxEnvelope)
+    : m_server(server), m_classes(std::move(classes)), m_maxEnvelope(maxEnvelope)
+{
+    for (const ServiceClass& c : m_classes) {
+        const ServiceClass* cls = &c;
+        m_factory.registerClass(c.classId, c.progId, {"Web"}, [this, cls] {
+            CallContext* call = currentCall();
+            return std::make_unique<ServiceObject>(
+                m_server, *cls, cls->needsSession && call ? call->sessionToken : std::string());
+        });
+    }
+    m_interpreter = std::make_unique<Interpreter>(*this);
+}
+
+ServiceHost::~ServiceHost() = default;
+
+std::size_t ServiceHost::liveObjects() const
+{
+    return m_interpreter->localObjectCount();
+}
+
+namespace {
+
+HttpAnswer plain(int status, std::string reason, std::string_view text)
+{
+    HttpAnswer a;
+    a.status = status;
+    a.reason = std::move(reason);
+    a.contentType = "text/plain; charset=utf-8";
+    a.body.assign(text.begin(), text.end());
+    return a;
+}
+
+} // namespace
+
+HttpAnswer ServiceHost::handle(const HttpExchange& request)
+{
+    std::string_view path = request.target.substr(0, request.target.find('?'));
+    if (path.size() != ScriptPath.size() ||
+        strncasecmp(path.data(), ScriptPath.data(), path.size()) != 0)
+        return plain(404, "Not Found", "No such script\n");
+    if (request.method != "POST") return plain(405, "Method Not Allowed", "POST only\n");
+
+    remote::TvelDataBlock block;
+    try {
+        const Bytes plainBlock = remote::envelope::unpack(request.body, m_maxEnvelope);
+        block.LoadBytes(plainBlock.data(), plainBlock.size(), remote::CheckLength::Yes);
+    } catch (const std::exception& e) {
+        return plain(400, "Bad Request", std::string(e.what()) + "\n");
+    }
+    if ((block.Signature() & remote::RequestBlock) != remote::RequestBlock)
+        return plain(400, "Bad Request", std::string(remote::InvalidDataPacket) + "\n");
+
+    CallContext context;
+    context.sessionToken = SessionStore::tokenFromCookieHeader(request.cookieHeader);
+    const uint32_t act = block.Signature() & remote::action::Mask;
+    {
+        CallScope scope(context);
+        if (!m_interpreter->HandleBlock(block)) {
+            // A free request has no reply of its own; the client still reads one block.
+            block.Clear();
+            block.SetSignature(remote::ReplyBlock | act);
+        }
+    }
+    HttpAnswer answer;
+    answer.body = remote::envelope::pack(block.Stream());
+    answer.setCookie = std::move(context.setCookie);
+    return answer;
+}
+
+} // namespace corvo::server

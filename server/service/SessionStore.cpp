@@ -1,0 +1,122 @@
+#include "SessionStore.h"
+
+#include "Values.h"
+#include "entity/Error.h"
+
+#include <openssl/rand.h>
+#include <openssl/sha.h>
+
+namespace corvo::server {
+
+namespace {
+
+using storage::Value;
+
+constexpr int64_t TouchEverySeconds = 60;
+
+std::string hex(const unsigned char* data, std::size_t n)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 15];
+    }
+    return out;
+}
+
+std::string digest(const std::string& token)
+{
+    unsigned char md[SHA256_DIGEST_LENGTH];
+    SHA256(reinterpret_cast<const unsigned char*>(token.data()), token.size(), md);
+    return hex(md, sizeof md);
+}
+
+} // namespace
+
+int64_t unixNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string SessionStore::create(storage::Transaction& tx, const Session& s, int64_t now) const
+{
+    unsigned char raw[32];
+    if (RAND_bytes(raw, sizeof raw) != 1) throw Error("No random bytes for a session");
+    const std::string token = hex(raw, sizeof raw);
+    const Value params[] = {
+        Value(digest(token)), Value(s.userId), Value(s.userCode), Value(s.ownerId),
+        Value(s.organId),     Value(now),      Value(now)};
+    tx.execute(R"(INSERT INTO "TSession" ("Token", "UserID", "UserCode", "OwnerID", "OrganID",
+                  "Created", "LastSeen") VALUES (?, ?, ?, ?, ?, ?, ?))",
+               params);
+    return token;
+}
+
+std::optional<Session> SessionStore::find(storage::Database& db, const std::string& token,
+                                          int64_t now) const
+{
+    if (token.empty()) return std::nullopt;
+    const std::string key = digest(token);
+    const Value byKey[] = {Value(key)};
+    storage::Rows rows;
+    {
+        auto tx = db.begin(storage::TransactionMode::Read);
+        rows = tx->query(R"(SELECT "UserID", "UserCode", "OwnerID", "OrganID", "LastSeen"
+                            FROM "TSession" WHERE "Token" = ?)",
+                         byKey);
+        tx->commit();
+    }
+    if (rows.rows.empty()) return std::nullopt;
+    const auto& r = rows.rows.front();
+    const int64_t lastSeen = integerOf(r[4]);
+    if (now - lastSeen > m_idle.count()) {
+        auto tx = db.begin(storage::TransactionMode::Write);
+        tx->execute(R"(DELETE FROM "TSession" WHERE "Token" = ?)", byKey);
+        tx->commit();
+        return std::nullopt;
+    }
+    if (now - lastSeen >= TouchEverySeconds) {
+        auto tx = db.begin(storage::TransactionMode::Write);
+        const Value touch[] = {Value(now), Value(key)};
+        tx->execute(R"(UPDATE "TSession" SET "LastSeen" = ? WHERE "Token" = ?)", touch);
+        tx->commit();
+    }
+    return Session{r[0].toText(), r[1].toText(), r[2].toText(), r[3].toText()};
+}
+
+void SessionStore::removeExpired(storage::Transaction& tx, int64_t now) const
+{
+    const Value params[] = {Value(now - m_idle.count())};
+    tx.execute(R"(DELETE FROM "TSession" WHERE "LastSeen" < ?)", params);
+}
+
+std::string SessionStore::cookieFor(const std::string& token)
+{
+    return std::string(CookieName) + "=" + token + "; Path=/; HttpOnly; SameSite=Strict";
+}
+
+std::string SessionStore::tokenFromCookieHeader(std::string_view header)
+{
+    const std::string_view name = CookieName;
+    while (!header.empty()) {
+        const std::size_t semi = header.find(';');
+        std::string_view pair = header.substr(0, semi);
+        header = semi == std::string_view::npos ? std::string_view{} : header.substr(semi + 1);
+        while (!pair.empty() && pair.front() == ' ')
+            pair.remove_prefix(1);
+        if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=') {
+            const std::string_view token = pair.substr(name.size() + 1);
+            // Our tokens are 64 hex digits; anything else is not ours.
+            if (token.size() != 64) return {};
+            for (char c : token)
+                if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
+            return std::string(token);
+        }
+    }
+    return {};
+}
+
+} // namespace corvo::server

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "server/storage/Database.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace corvo::server {
+
+/// Who a session acts as: the user and the company (owner) the login fixed.
+struct Session {
+    std::string userId;
+    std::string userCode;
+    std::string ownerId;
+    std::string organId;
+};
+
+/// Sessions live in the database, so every server process on the same database accepts them.
+/// Only a digest of the token is stored: the table alone does not let anyone in.
+class SessionStore {
+public:
+    static constexpr const char* CookieName = "CORVOSESSION";
+
+    explicit SessionStore(std::chrono::seconds idleExpiry = std::chrono::hours(8))
+        : m_idle(idleExpiry)
+    {
+    }
+
+    /// A new session; returns the token for the cookie.
+    std::string create(storage::Transaction& tx, const Session& session, int64_t now) const;
+    /// The live session of a token; an expired one is removed. Refreshes the idle clock at most
+    /// once a minute, so most calls only read.
+    std::optional<Session> find(storage::Database& db, const std::string& token, int64_t now) const;
+    void removeExpired(storage::Transaction& tx, int64_t now) const;
+
+    /// "CORVOSESSION=token; Path=/; HttpOnly; SameSite=Strict"
+    static std::string cookieFor(const std::string& token);
+    /// The token of our cookie in a Cookie header; empty when absent.
+    static std::string tokenFromCookieHeader(std::string_view header);
+
+    std::chrono::seconds idleExpiry() const noexcept { return m_idle; }
+
+private:
+    std::chrono::seconds m_idle;
+};
+
+int64_t unixNow();
+
+} // namespace corvo::server

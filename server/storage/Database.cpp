@@ -1,0 +1,36 @@
+#include "server/storage/Database.h"
+
+#include "entity/Error.h"
+#include "server/storage/internal/Text.h"
+#include "server/storage/postgres/PostgresDatabase.h"
+#include "server/storage/sqlite/SqliteDatabase.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace corvo::server::storage {
+
+int Rows::column(std::string_view name) const noexcept
+{
+    auto sameName = [name](const std::string& column) {
+        return std::equal(column.begin(), column.end(), name.begin(), name.end(),
+                          [](char a, char b) {
+                              return std::tolower(static_cast<unsigned char>(a)) ==
+                                     std::tolower(static_cast<unsigned char>(b));
+                          });
+    };
+    auto it = std::find_if(columns.begin(), columns.end(), sameName);
+    return it == columns.end() ? -1 : static_cast<int>(it - columns.begin());
+}
+
+std::unique_ptr<Database> Database::open(std::string_view url, OpenMode mode)
+{
+    constexpr std::string_view SqlitePrefix = "sqlite:";
+    if (url.starts_with(SqlitePrefix))
+        return sqlite::SqliteDatabase::open(std::string(url.substr(SqlitePrefix.size())), mode);
+    if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
+        return postgres::PostgresDatabase::open(std::string(url));
+    throw Error("Unknown database URL: " + internal::redactUrl(url));
+}
+
+} // namespace corvo::server::storage

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "entity/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvo::server::storage {
+
+enum class Dialect { Sqlite, Postgres };
+
+/// A bound parameter or a fetched value. Texts are UTF-8 here: the services convert to and from
+/// the client's GBK. Decimals and date-times are bound as their canonical text; booleans as 0/1.
+using Value = corvo::Variant;
+
+struct Rows {
+    std::vector<std::string> columns;
+    std::vector<std::vector<Value>> rows;
+
+    /// Position of a column by name (letter case ignored); -1 when absent.
+    int column(std::string_view name) const noexcept;
+};
+
+/// One unit of work on one pooled connection. Statements use "?" for parameters whatever the
+/// backend; values are always bound, never spliced into the text. Destroying a transaction that
+/// was not committed rolls it back.
+class Transaction {
+public:
+    virtual ~Transaction() = default;
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    /// Rows changed by the statement.
+    virtual int64_t execute(std::string_view sql, std::span<const Value> params = {}) = 0;
+    virtual Rows query(std::string_view sql, std::span<const Value> params = {}) = 0;
+    /// Runs several statements without parameters (schema scripts).
+    virtual void executeScript(std::string_view sql) = 0;
+    virtual void commit() = 0;
+
+protected:
+    Transaction() = default;
+};
+
+enum class TransactionMode {
+    Read,  ///< may read only; never waits for writers
+    Write, ///< takes the write lock up front, so two writers cannot deadlock on an upgrade
+};
+
+enum class OpenMode { MustExist, CreateIfMissing };
+
+/// A database named by a URL: "sqlite:PATH" or "postgresql://user@host:port/name?...".
+/// Thread-safe: every begin() hands out a connection of its own from a bounded pool.
+class Database {
+public:
+    virtual ~Database() = default;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    /// Throws corvo::Error with a clear message for a bad URL or an unreachable database.
+    static std::unique_ptr<Database> open(std::string_view url, OpenMode mode = OpenMode::MustExist);
+
+    virtual Dialect dialect() const noexcept = 0;
+    virtual std::unique_ptr<Transaction> begin(TransactionMode mode) = 0;
+    /// Names of the tables of the database (the schema the server works in).
+    virtual std::vector<std::string> tableNames() = 0;
+
+protected:
+    Database() = default;
+};
+
+} // namespace corvo::server::storage

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "server/storage/Database.h"
+#include "server/storage/internal/ConnectionPool.h"
+
+#include <memory>
+#include <string>
+
+namespace corvo::server::storage::postgres {
+
+class Connection;
+
+/// A PostgreSQL database reached by libpq, shared by a pool of connections. Several server
+/// processes may use the same database; each keeps its own pool.
+class PostgresDatabase final : public Database {
+public:
+    /// `url` is a libpq connection URI ("postgresql://user@host:port/name?..."). The database
+    /// must exist. The first connection is made here, so an unreachable server fails at once.
+    static std::unique_ptr<PostgresDatabase> open(const std::string& url,
+                                                  internal::PoolLimits limits = {});
+    ~PostgresDatabase() override;
+
+    Dialect dialect() const noexcept override { return Dialect::Postgres; }
+    std::unique_ptr<Transaction> begin(TransactionMode mode) override;
+    /// Base tables of the schema first on the search path.
+    std::vector<std::string> tableNames() override;
+
+private:
+    explicit PostgresDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool);
+
+    std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
+};
+
+} // namespace corvo::server::storage::postgres

@@ -1,0 +1,328 @@
+#include "server/storage/sqlite/SqliteDatabase.h"
+
+#include "entity/Error.h"
+#include "server/storage/internal/Text.h"
+#include "server/storage/internal/TransactionState.h"
+
+#include <climits>
+#include <filesystem>
+#include <sqlite3.h>
+
+namespace corvo::server::storage::sqlite {
+
+using internal::statementError;
+
+namespace {
+
+constexpr int BusyTimeoutMs = 5000;
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+} // namespace
+
+class Connection {
+public:
+    Connection(const std::string& path, bool create)
+    {
+        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+            sqlite3_close_v2(m_db);
+            throw Error("Cannot open database file " + path + ": " + message);
+        }
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+        try {
+            // The first statements are where a file that is no database shows itself.
+            exec("PRAGMA foreign_keys = ON");
+            std::string journal = singleText("PRAGMA journal_mode = WAL");
+            if (journal != "wal")
+                throw Error("the file stays in journal mode \"" + journal + "\" instead of WAL");
+        } catch (const Error& e) {
+            sqlite3_close_v2(m_db);
+            throw Error("Cannot open database file " + path + ": " + e.what());
+        }
+    }
+    ~Connection() { sqlite3_close_v2(m_db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const noexcept { return m_db; }
+
+    void exec(const std::string& sql)
+    {
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            std::string message = error ? error : sqlite3_errmsg(m_db);
+            sqlite3_free(error);
+            throw Error(message);
+        }
+    }
+
+    // Makes a read transaction refuse writes, as PostgreSQL's READ ONLY does.
+    void setQueryOnly(bool on)
+    {
+        if (on == m_queryOnly) return;
+        exec(on ? "PRAGMA query_only = 1" : "PRAGMA query_only = 0");
+        m_queryOnly = on;
+    }
+
+private:
+    std::string singleText(const char* sql)
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr) != SQLITE_OK)
+            throw Error(sqlite3_errmsg(m_db));
+        Statement statement(raw);
+        int rc = sqlite3_step(raw);
+        if (rc != SQLITE_ROW) throw Error(sqlite3_errmsg(m_db));
+        const unsigned char* text = sqlite3_column_text(raw, 0);
+        return text ? reinterpret_cast<const char*>(text) : "";
+    }
+
+    sqlite3* m_db = nullptr;
+    bool m_queryOnly = false;
+};
+
+namespace {
+
+using Pool = internal::ConnectionPool<Connection>;
+
+Statement prepare(sqlite3* db, std::string_view sql)
+{
+    internal::checkStatementText(sql);
+    if (sql.size() > INT_MAX) throw Error("Statement text is too long");
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), 0, &raw, &tail) !=
+        SQLITE_OK)
+        throw Error(statementError(sqlite3_errmsg(db), sql));
+    Statement statement(raw);
+    if (!statement) throw Error(statementError("The text holds no statement", sql));
+    std::string_view rest(tail, static_cast<std::size_t>(sql.data() + sql.size() - tail));
+    if (!rest.empty()) {
+        sqlite3_stmt* next = nullptr;
+        int rc =
+            sqlite3_prepare_v3(db, rest.data(), static_cast<int>(rest.size()), 0, &next, nullptr);
+        Statement extra(next);
+        if (rc != SQLITE_OK) throw Error(statementError(sqlite3_errmsg(db), sql));
+        if (extra)
+            throw Error(statementError("Only one statement runs at a time here; several go to "
+                                       "executeScript",
+                                       sql));
+    }
+    return statement;
+}
+
+void bind(sqlite3* db, sqlite3_stmt* statement, std::span<const Value> params, std::string_view sql)
+{
+    const int expected = sqlite3_bind_parameter_count(statement);
+    if (static_cast<std::size_t>(expected) != params.size())
+        throw Error(statementError(
+            internal::parameterCountError(static_cast<std::size_t>(expected), params.size()), sql));
+    for (int i = 0; i < expected; ++i) {
+        const Value& value = params[static_cast<std::size_t>(i)];
+        const int at = i + 1;
+        int rc = SQLITE_OK;
+        switch (value.type()) {
+        case Value::Type::Null:
+            rc = sqlite3_bind_null(statement, at);
+            break;
+        case Value::Type::Boolean:
+            rc = sqlite3_bind_int64(statement, at, value.asBool() ? 1 : 0);
+            break;
+        case Value::Type::Integer:
+            rc = sqlite3_bind_int64(statement, at, value.asInteger());
+            break;
+        case Value::Type::Float:
+            rc = sqlite3_bind_double(statement, at, value.asFloat());
+            break;
+        case Value::Type::Decimal:
+        case Value::Type::DateTime: {
+            std::string text =
+                value.type() == Value::Type::Decimal
+                    ? value.asDecimal().toString()
+                    : internal::dateTimeParameter(value.asDateTime(), static_cast<std::size_t>(at));
+            rc = sqlite3_bind_text64(statement, at, text.data(), text.size(), SQLITE_TRANSIENT,
+                                     SQLITE_UTF8);
+            break;
+        }
+        case Value::Type::String: {
+            const std::string& text = value.asString();
+            rc = sqlite3_bind_text64(statement, at, text.data(), text.size(), SQLITE_STATIC,
+                                     SQLITE_UTF8);
+            break;
+        }
+        case Value::Type::Bytes: {
+            const Bytes& bytes = value.asBytes();
+            // A null pointer would bind NULL; an empty array stays an empty blob.
+            rc = bytes.empty() ? sqlite3_bind_zeroblob(statement, at, 0)
+                               : sqlite3_bind_blob64(statement, at, bytes.data(), bytes.size(),
+                                                     SQLITE_STATIC);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK) throw Error(statementError(sqlite3_errmsg(db), sql));
+    }
+}
+
+Value columnValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return Value(static_cast<int64_t>(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return Value(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+        return Value(text ? std::string(text, size) : std::string());
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(statement, column));
+        auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+        return Value(data ? Bytes(data, data + size) : Bytes());
+    }
+    default:
+        return Value();
+    }
+}
+
+class SqliteTransaction final : public Transaction {
+public:
+    SqliteTransaction(Pool::Lease lease, TransactionMode mode) : m_lease(std::move(lease))
+    {
+        const char* begin = mode == TransactionMode::Write ? "BEGIN IMMEDIATE" : "BEGIN";
+        try {
+            m_lease->setQueryOnly(mode == TransactionMode::Read);
+            m_lease->exec(begin);
+        } catch (const Error& e) {
+            throw Error(statementError(e.what(), begin));
+        }
+    }
+
+    ~SqliteTransaction() override
+    {
+        sqlite3* db = m_lease->handle();
+        if (!m_state.committed()) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqlite3_get_autocommit(db)) m_lease.markBroken();
+    }
+
+    int64_t execute(std::string_view sql, std::span<const Value> params) override
+    {
+        return m_state.run([&] {
+            sqlite3* db = m_lease->handle();
+            Statement statement = prepare(db, sql);
+            bind(db, statement.get(), params, sql);
+            const auto before = sqlite3_total_changes64(db);
+            int rc;
+            while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) throw Error(statementError(sqlite3_errmsg(db), sql));
+            // changes() keeps the count of the last data change, which a schema statement
+            // leaves alone; the running total shows whether this one changed anything.
+            return sqlite3_total_changes64(db) == before
+                       ? int64_t{0}
+                       : static_cast<int64_t>(sqlite3_changes64(db));
+        });
+    }
+
+    Rows query(std::string_view sql, std::span<const Value> params) override
+    {
+        return m_state.run([&] {
+            sqlite3* db = m_lease->handle();
+            Statement statement = prepare(db, sql);
+            bind(db, statement.get(), params, sql);
+            Rows rows;
+            const int count = sqlite3_column_count(statement.get());
+            for (int i = 0; i < count; ++i) {
+                const char* name = sqlite3_column_name(statement.get(), i);
+                rows.columns.emplace_back(name ? name : "");
+            }
+            int rc;
+            while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+                std::vector<Value>& row = rows.rows.emplace_back();
+                row.reserve(static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i)
+                    row.push_back(columnValue(statement.get(), i));
+            }
+            if (rc != SQLITE_DONE) throw Error(statementError(sqlite3_errmsg(db), sql));
+            return rows;
+        });
+    }
+
+    void executeScript(std::string_view sql) override
+    {
+        m_state.run([&] {
+            internal::checkStatementText(sql);
+            try {
+                m_lease->exec(std::string(sql));
+            } catch (const Error& e) {
+                throw Error(statementError(e.what(), sql));
+            }
+        });
+    }
+
+    void commit() override
+    {
+        m_state.commit([&] {
+            try {
+                m_lease->exec("COMMIT");
+            } catch (const Error& e) {
+                throw Error(statementError(e.what(), "COMMIT"));
+            }
+        });
+    }
+
+private:
+    Pool::Lease m_lease;
+    internal::TransactionState m_state;
+};
+
+} // namespace
+
+SqliteDatabase::SqliteDatabase(std::shared_ptr<Pool> pool) : m_pool(std::move(pool)) {}
+
+SqliteDatabase::~SqliteDatabase() = default;
+
+std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, OpenMode mode,
+                                                     internal::PoolLimits limits)
+{
+    if (path.empty()) throw Error("The SQLite database URL names no file");
+    if (path == ":memory:")
+        throw Error("The SQLite database must be a file that all pooled connections share: " +
+                    path);
+    std::error_code error;
+    if (mode == OpenMode::MustExist && !std::filesystem::exists(path, error))
+        throw Error("Database file not found: " + path);
+    const bool create = mode == OpenMode::CreateIfMissing;
+    // Connections opened later must find the same file even if the working directory changed.
+    const std::string file = std::filesystem::absolute(path, error).string();
+    if (error) throw Error("Cannot open database file " + path + ": " + error.message());
+    auto pool = std::make_shared<Pool>(
+        [file, create] { return std::make_unique<Connection>(file, create); }, limits);
+    pool->acquire(); // the first connection now, so a bad file is reported by open()
+    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(pool)));
+}
+
+std::unique_ptr<Transaction> SqliteDatabase::begin(TransactionMode mode)
+{
+    return std::make_unique<SqliteTransaction>(m_pool->acquire(), mode);
+}
+
+std::vector<std::string> SqliteDatabase::tableNames()
+{
+    auto transaction = begin(TransactionMode::Read);
+    Rows rows = transaction->query("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                   "NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
+    std::vector<std::string> names;
+    for (const auto& row : rows.rows)
+        names.push_back(row.at(0).asString());
+    return names;
+}
+
+} // namespace corvo::server::storage::sqlite

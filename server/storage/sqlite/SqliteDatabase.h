@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/storage/Database.h"
+#include "server/storage/internal/ConnectionPool.h"
+
+#include <memory>
+#include <string>
+
+namespace corvo::server::storage::sqlite {
+
+class Connection;
+
+/// One database file shared by a pool of connections in WAL mode: readers never wait, writers
+/// queue on the file's write lock for up to the busy timeout.
+class SqliteDatabase final : public Database {
+public:
+    /// MustExist refuses a missing file; CreateIfMissing makes an empty database (but no
+    /// missing directory). The first connection is made here, so a bad file fails at once.
+    static std::unique_ptr<SqliteDatabase> open(const std::string& path, OpenMode mode,
+                                                internal::PoolLimits limits = {});
+    ~SqliteDatabase() override;
+
+    Dialect dialect() const noexcept override { return Dialect::Sqlite; }
+    std::unique_ptr<Transaction> begin(TransactionMode mode) override;
+    std::vector<std::string> tableNames() override;
+
+private:
+    explicit SqliteDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool);
+
+    std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
+};
+
+} // namespace corvo::server::storage::sqlite

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "server/storage/Database.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace corvo::server::storage::test {
+
+/// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+/// A value with its kind and exact content ("Decimal(-123456780e-4)"), so that a comparison
+/// tells an Integer 1 from a String "1" and 1.50 from 1.5.
+std::string describe(const Value& value);
+
+/// CORVO_TEST_PG_URL when set and not empty.
+std::optional<std::string> postgresUrl();
+
+/// A schema of its own for one test on the shared test database, dropped with all its tables;
+/// url() opens the database with this schema first on the search path.
+class PgSchema {
+public:
+    explicit PgSchema(const std::string& serverUrl);
+    ~PgSchema();
+    PgSchema(const PgSchema&) = delete;
+    PgSchema& operator=(const PgSchema&) = delete;
+
+    const std::string& url() const { return m_url; }
+
+private:
+    std::unique_ptr<Database> m_admin;
+    std::string m_name;
+    std::string m_url;
+};
+
+} // namespace corvo::server::storage::test

@@ -1,0 +1,185 @@
+// The login against the real corvo-server binary, through the client's own remote code.
+#include "ServerProcess.h"
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TParamData.h"
+#include "remote/AppServers.h"
+#include "remote/ServerCall.h"
+#include "remote/Tvelwebconnection.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace corvo::server::test {
+namespace {
+
+namespace app = remote::appserver;
+using ::testing::HasSubstr;
+
+const char* const LoginAgainText = "登录已失效或尚未登录，请重新登录系统！";
+
+std::string errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::unique_ptr<TClientDataSet> rowsOf(TParamData& packet, std::string_view name)
+{
+    auto rows = std::make_unique<TClientDataSet>();
+    rows->SetData(packet.GetParamData(name));
+    return rows;
+}
+
+enum class Backend { Sqlite, Postgres };
+
+class LoginTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !postgresAvailable())
+            GTEST_SKIP() << "CORVO_TEST_PG_URL is not set";
+        db = makeDemoDatabase(GetParam() == Backend::Postgres);
+        server = std::make_unique<ServerProcess>(db);
+        conn.setURL(server->url());
+    }
+
+    bool login(const std::string& password, const std::string& newPassword = {},
+               TParamData* reply = nullptr)
+    {
+        LoginPacket packet("DEMO", "admin", password, newPassword);
+        const bool ok = remote::CallServer(conn, app::Login, app::login::Login, packet);
+        if (reply) reply->SetData(packet.Data());
+        return ok;
+    }
+
+    std::string db;
+    std::unique_ptr<ServerProcess> server;
+    remote::TIntellegentWebconn conn{"Login"};
+};
+
+TEST_P(LoginTest, SuccessAnswersWhatTheClientCaches)
+{
+    TParamData reply(paramkind::Data);
+    ASSERT_TRUE(login("admin", {}, &reply));
+    EXPECT_THAT(reply.GetParamValue("BeginDate").toText(), ::testing::EndsWith("-01-01"));
+    EXPECT_THAT(reply.GetParamValue("EndDate").toText(), ::testing::EndsWith("-12-31"));
+    for (const char* name : {"TUser", "TMessage", "TDictTable", "TDictField", "TModule",
+                             "TModuleGroup", "TUserModule", "TOtherParam", "TOrgan", "TMultiLang"})
+        EXPECT_TRUE(reply.ParamExists(name)) << name;
+    EXPECT_FALSE(reply.ParamExists("MLogin"));
+
+    auto usersRows = rowsOf(reply, "TUser");
+    TClientDataSet& users = *usersRows;
+    ASSERT_TRUE(users.Locate("Code", Variant("admin")));
+    EXPECT_EQ(users.FieldByName("TOrganCode").AsString(), "DEMO");
+    EXPECT_EQ(gbk::toUtf8(users.FieldByName("Name").AsString()), "系统管理员");
+    for (users.First(); !users.Eof(); users.Next())
+        EXPECT_EQ(users.FieldByName("PassWord").AsString(), "");
+    EXPECT_GT(rowsOf(reply, "TUserModule")->RecordCount(), 0);
+    EXPECT_GT(rowsOf(reply, "TDictField")->RecordCount(), 0);
+    EXPECT_THAT(server->log(), HasSubstr("login Login user=admin"));
+}
+
+TEST_P(LoginTest, WrongCredentialsGiveFalseAndLeaveThePacket)
+{
+    for (auto [org, user, password] :
+         {std::tuple{"DEMO", "admin", "wrong"}, std::tuple{"DEMO", "nobody", "admin"},
+          std::tuple{"NOSUCH", "admin", "admin"}, std::tuple{"demo", "admin", "admin"}}) {
+        LoginPacket packet(org, user, password);
+        const Bytes sent = packet.Data().asBytes();
+        EXPECT_FALSE(remote::CallServer(conn, app::Login, app::login::Login, packet)) << user;
+        EXPECT_EQ(packet.Data().asBytes(), sent);
+    }
+}
+
+TEST_P(LoginTest, RepeatedFailuresSlowTheUserDown)
+{
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(login("wrong"));
+    // The right password is not even checked while the user must wait.
+    EXPECT_FALSE(login("admin"));
+}
+
+TEST_P(LoginTest, PasswordChangeTakesEffect)
+{
+    ASSERT_TRUE(login("admin", "新密码2026"));
+    EXPECT_FALSE(login("admin"));
+    EXPECT_TRUE(login("新密码2026"));
+}
+
+TEST_P(LoginTest, CurrentCachedDictionaryIsNotSentAgain)
+{
+    TParamData first(paramkind::Data);
+    ASSERT_TRUE(login("admin", {}, &first));
+
+    // The same content in another row order is still current.
+    auto fieldRows = rowsOf(first, "TDictField");
+    TClientDataSet& fields = *fieldRows;
+    fields.AddIndex("ByCodeDesc", "Code", IndexOrder::Descending);
+    fields.SetIndexName("ByCodeDesc");
+    LoginPacket packet("DEMO", "admin", "admin");
+    packet.SetParamData("TDictTable", first.GetParamData("TDictTable"));
+    packet.SetParamData("TDictField", fields.Data());
+    ASSERT_TRUE(remote::CallServer(conn, app::Login, app::login::Login, packet));
+    EXPECT_FALSE(packet.ParamExists("TDictTable"));
+    EXPECT_FALSE(packet.ParamExists("TDictField"));
+
+    // One changed caption makes the copy stale.
+    fields.First();
+    fields.Edit();
+    fields.FieldByName("Name").SetAsString(gbk::fromUtf8("改过的标题"));
+    fields.Post();
+    LoginPacket stale("DEMO", "admin", "admin");
+    stale.SetParamData("TDictTable", first.GetParamData("TDictTable"));
+    stale.SetParamData("TDictField", fields.Data());
+    ASSERT_TRUE(remote::CallServer(conn, app::Login, app::login::Login, stale));
+    EXPECT_FALSE(stale.ParamExists("TDictTable"));
+    EXPECT_TRUE(stale.ParamExists("TDictField"));
+}
+
+TEST_P(LoginTest, OtherClassesNeedTheSessionOfALogin)
+{
+    conn.setServerGUID(std::string(app::Query));
+    EXPECT_EQ(errorOf([&] { conn.Open(); }), LoginAgainText);
+
+    ASSERT_TRUE(login("admin"));
+    conn.setServerGUID(std::string(app::Query));
+    EXPECT_NO_THROW(conn.Open());
+
+    // Another connection has no session: its cookie jar is its own.
+    remote::TIntellegentWebconn stranger("Stranger");
+    stranger.setURL(server->url());
+    stranger.setServerGUID(std::string(app::Insert));
+    EXPECT_EQ(errorOf([&] { stranger.Open(); }), LoginAgainText);
+}
+
+TEST_P(LoginTest, SecondServerProcessAcceptsTheSession)
+{
+    ASSERT_TRUE(login("admin"));
+    ServerProcess second(db);
+    conn.setURL(second.url());
+    conn.setServerGUID(std::string(app::Query));
+    EXPECT_NO_THROW(conn.Open());
+}
+
+TEST_P(LoginTest, StopsCleanlyOnSigterm)
+{
+    ASSERT_TRUE(login("admin"));
+    EXPECT_EQ(server->stop(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LoginTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+} // namespace
+} // namespace corvo::server::test

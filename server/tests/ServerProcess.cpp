@@ -1,0 +1,217 @@
+#include "ServerProcess.h"
+
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/Guid.h"
+#include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TParamData.h"
+#include "shell/EncodePassword.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace corvo::server::test {
+
+namespace {
+
+std::string tempFolder()
+{
+    std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    pattern += "/corvo-server-test-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    return pattern;
+}
+
+std::vector<char*> argv(const std::vector<std::string>& args)
+{
+    std::vector<char*> out;
+    out.push_back(const_cast<char*>(serverBinary().c_str()));
+    for (const auto& a : args)
+        out.push_back(const_cast<char*>(a.c_str()));
+    out.push_back(nullptr);
+    return out;
+}
+
+int waitExit(int pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? -WTERMSIG(status) : -1;
+}
+
+} // namespace
+
+const std::string& serverBinary()
+{
+    static const std::string path = CORVO_SERVER_BINARY;
+    return path;
+}
+
+int runServerCommand(const std::vector<std::string>& args, std::string* output)
+{
+    const std::string outPath = tempFolder() + "/out.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    auto a = argv(args);
+    int pid = -1;
+    const int rc = posix_spawn(&pid, serverBinary().c_str(), &actions, nullptr, a.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) throw std::runtime_error("cannot start " + serverBinary());
+    const int code = waitExit(pid);
+    if (output) {
+        std::ifstream in(outPath);
+        output->assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return code;
+}
+
+bool postgresAvailable()
+{
+    const char* url = std::getenv("CORVO_TEST_PG_URL");
+    return url && *url;
+}
+
+std::string makeDemoDatabase(bool postgres)
+{
+    std::string url;
+    if (postgres) {
+        if (!postgresAvailable()) throw std::runtime_error("CORVO_TEST_PG_URL is not set");
+        url = std::getenv("CORVO_TEST_PG_URL");
+    } else {
+        url = "sqlite:" + tempFolder() + "/demo.db";
+    }
+    std::string out;
+    if (runServerCommand({"init-demo", "--db", url, "--force"}, &out) != 0)
+        throw std::runtime_error("init-demo failed: " + out);
+    return url;
+}
+
+ServerProcess::ServerProcess(const std::string& dbUrl, std::vector<std::string> extraArgs)
+{
+    m_logPath = tempFolder() + "/server.log";
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, m_logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<std::string> args = {"serve", "--listen", "127.0.0.1:0", "--db", dbUrl};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    auto a = argv(args);
+    const int rc =
+        posix_spawn(&m_pid, serverBinary().c_str(), &actions, nullptr, a.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(out[0]);
+        m_pid = -1;
+        throw std::runtime_error("cannot start " + serverBinary());
+    }
+    // The first line tells the port; the server prints it once it accepts.
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{out[0], POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char buf[256];
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        line.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    const std::string prefix = "listening on ";
+    if (!line.starts_with(prefix)) {
+        stop();
+        throw std::runtime_error("corvo-server did not start: " + line + log());
+    }
+    m_url = line.substr(prefix.size(), line.find('\n') - prefix.size());
+    const std::size_t colon = m_url.rfind(':');
+    m_port = static_cast<uint16_t>(std::stoi(m_url.substr(colon + 1)));
+}
+
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
+
+int ServerProcess::stop()
+{
+    if (m_pid <= 0) return 0;
+    ::kill(m_pid, SIGTERM);
+    const int pid = m_pid;
+    m_pid = -1;
+    std::atomic<bool> done{false};
+    std::thread killer([&] {
+        for (int i = 0; i < 300 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done) ::kill(pid, SIGKILL);
+    });
+    const int code = waitExit(pid);
+    done = true;
+    killer.join();
+    return code;
+}
+
+std::string ServerProcess::log() const
+{
+    std::ifstream in(m_logPath);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+LoginPacket::LoginPacket(const std::string& organCode, const std::string& userCode,
+                         const std::string& password, const std::string& newPassword)
+    : TParamData(paramkind::Data)
+{
+    TClientDataSet login;
+    auto& defs = login.FieldDefs();
+    defs.Add("TUser", FieldType::Guid, 38);
+    defs.Add("Code", FieldType::String, 30);
+    defs.Add("PassWord", FieldType::String, 20);
+    defs.Add("NewPassWord", FieldType::String, 20);
+    defs.Add("TOrganCode", FieldType::String, 30);
+    defs.Add("TOrganTypeNo", FieldType::Integer);
+    defs.Add("TOrganName", FieldType::String, 100);
+    defs.Add("Spec1", FieldType::String, 50);
+    defs.Add("Spec2", FieldType::String, 50);
+    defs.Add("LinkMan", FieldType::String, 20);
+    defs.Add("Phone", FieldType::String, 50);
+    defs.Add("Email", FieldType::String, 100);
+    defs.Add("LastLogin", FieldType::Integer);
+    login.CreateDataSet();
+    login.Append();
+    const std::string user = gbk::fromUtf8(userCode);
+    login.FieldByName("TUser").SetAsString(std::string(EmptyGuidText));
+    login.FieldByName("Code").SetAsString(user);
+    login.FieldByName("PassWord").SetAsString(EncodePassword(user, gbk::fromUtf8(password)));
+    login.FieldByName("NewPassWord")
+        .SetAsString(newPassword.empty() ? std::string()
+                                         : EncodePassword(user, gbk::fromUtf8(newPassword)));
+    login.FieldByName("TOrganCode").SetAsString(gbk::fromUtf8(organCode));
+    login.FieldByName("LastLogin").SetAsString("1");
+    login.Post();
+    SetParamValue(param::AppName, Variant(param::AppNameValue));
+    SetParamData("MLogin", login.Data());
+}
+
+} // namespace corvo::server::test

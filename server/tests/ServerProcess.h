@@ -1,0 +1,56 @@
+#pragma once
+
+#include "entity/TParamData.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvo::server::test {
+
+/// The corvo-server binary built beside the tests.
+const std::string& serverBinary();
+
+/// Runs corvo-server with the arguments and waits; returns the exit code, with standard output
+/// and error (together) in `output` when given.
+int runServerCommand(const std::vector<std::string>& args, std::string* output = nullptr);
+
+/// A fresh demo database: a SQLite file in a new temporary folder, or, when the environment
+/// variable CORVO_TEST_PG_URL is set and `postgres` is asked for, that database made anew.
+std::string makeDemoDatabase(bool postgres = false);
+/// Whether PostgreSQL tests can run (CORVO_TEST_PG_URL is set).
+bool postgresAvailable();
+
+/// `corvo-server serve` on a free loopback port, stopped (SIGTERM) when destroyed.
+class ServerProcess {
+public:
+    explicit ServerProcess(const std::string& dbUrl, std::vector<std::string> extraArgs = {});
+    ~ServerProcess();
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    /// The script URL from the server's "listening on" line.
+    const std::string& url() const noexcept { return m_url; }
+    uint16_t port() const noexcept { return m_port; }
+    /// SIGTERM, then waits (SIGKILL after 30 s); returns the exit code (-signal when killed).
+    int stop();
+    bool running() const noexcept { return m_pid > 0; }
+    /// What the server wrote to standard error so far.
+    std::string log() const;
+
+private:
+    int m_pid = -1;
+    std::string m_url;
+    uint16_t m_port = 0;
+    std::string m_logPath;
+};
+
+/// The login packet the client sends: "AppName" and the "MLogin" record with the encoded
+/// password (and new password when not empty).
+class LoginPacket : public TParamData {
+public:
+    LoginPacket(const std::string& organCode, const std::string& userCode,
+                const std::string& password, const std::string& newPassword = {});
+};
+
+} // namespace corvo::server::test
