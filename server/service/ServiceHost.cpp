@@ -4,6 +4,10 @@
 #include "remote/Envelope.h"
 #include "remote/TvelDataBlock.h"
 
+#include <algorithm>
+#include <list>
+#include <map>
+#include <mutex>
 #include <strings.h>
 
 namespace corvo::server {
@@ -25,13 +29,53 @@ public:
         return true;
     }
 
+    remote::ObjectId StoreLocalObject(std::shared_ptr<remote::LocalObject> object) override
+    {
+        const remote::ObjectId id = TVelDataBlockInterpreter::StoreLocalObject(std::move(object));
+        std::vector<remote::ObjectId> evicted;
+        {
+            std::lock_guard guard(m_lock);
+            m_recent.push_front(id);
+            m_where[id] = m_recent.begin();
+            while (m_recent.size() > m_host.m_maxObjects) {
+                evicted.push_back(m_recent.back());
+                m_where.erase(m_recent.back());
+                m_recent.pop_back();
+            }
+        }
+        for (const remote::ObjectId& old : evicted)
+            TVelDataBlockInterpreter::ReleaseLocalObject(old);
+        return id;
+    }
+    std::shared_ptr<remote::LocalObject> LockLocalObject(const remote::ObjectId& id) override
+    {
+        auto object = TVelDataBlockInterpreter::LockLocalObject(id);
+        std::lock_guard guard(m_lock);
+        if (const auto it = m_where.find(id); it != m_where.end())
+            m_recent.splice(m_recent.begin(), m_recent, it->second);
+        return object;
+    }
+    void ReleaseLocalObject(const remote::ObjectId& id) override
+    {
+        TVelDataBlockInterpreter::ReleaseLocalObject(id);
+        std::lock_guard guard(m_lock);
+        if (const auto it = m_where.find(id); it != m_where.end()) {
+            m_recent.erase(it->second);
+            m_where.erase(it);
+        }
+    }
+
 private:
     ServiceHost& m_host;
+    std::mutex m_lock;
+    std::list<remote::ObjectId> m_recent; ///< most recently used first
+    std::map<remote::ObjectId, std::list<remote::ObjectId>::iterator> m_where;
 };
 
 ServiceHost::ServiceHost(ServerContext& server, std::vector<ServiceClass> classes,
-                         std::size_t maxEnvelope)
-    : m_server(server), m_classes(std::move(classes)), m_maxEnvelope(maxEnvelope)
+                         std::size_t maxEnvelope, std::size_t maxObjects)
+    : m_server(server), m_classes(std::move(classes)), m_maxEnvelope(maxEnvelope),
+      m_maxObjects(std::max<std::size_t>(1, maxObjects))
 {
     for (const ServiceClass& c : m_classes) {
         const ServiceClass* cls = &c;

@@ -21,9 +21,14 @@ class ServiceHost {
 public:
     static constexpr std::string_view ScriptPath = "/scripts/Velmarwebsvr.dll";
     static constexpr std::size_t DefaultMaxEnvelope = std::size_t{64} << 20;
+    /// Objects held at once. Clients that vanish without freeing theirs would otherwise fill
+    /// the memory; the least recently used go first, and a client that still wanted one
+    /// re-creates it on the "server connection has changed" answer.
+    static constexpr std::size_t DefaultMaxObjects = 100'000;
 
     ServiceHost(ServerContext& server, std::vector<ServiceClass> classes,
-                std::size_t maxEnvelope = DefaultMaxEnvelope);
+                std::size_t maxEnvelope = DefaultMaxEnvelope,
+                std::size_t maxObjects = DefaultMaxObjects);
     ~ServiceHost();
     ServiceHost(const ServiceHost&) = delete;
     ServiceHost& operator=(const ServiceHost&) = delete;
@@ -37,6 +42,7 @@ private:
     ServerContext& m_server;
     std::vector<ServiceClass> m_classes;
     std::size_t m_maxEnvelope;
+    std::size_t m_maxObjects;
     remote::LocalObjectFactory m_factory;
     std::unique_ptr<Interpreter> m_interpreter;
 };
