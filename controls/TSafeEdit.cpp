@@ -1,14 +1,25 @@
 #include "TSafeEdit.h"
 
+#include <QProxyStyle>
+
 namespace corvo::controls {
+
+namespace {
+// Masks show "*", as the login expects, whatever the platform style draws.
+class MaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+} // namespace
 
 TSafeEdit::TSafeEdit(QWidget* parent) : QLineEdit(parent)
 {
-    setFrame(false);
-    // The soft bevel of the original: a thin sunken line instead of a full frame.
-    setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(mid); "
-                                 "border-top-color: palette(dark); border-left-color: "
-                                 "palette(dark); padding: 1px 2px; }"));
+    setFrame(true);
     connect(this, &QLineEdit::textChanged, this, &TSafeEdit::onTextChanged);
 }
 
@@ -21,9 +32,18 @@ void TSafeEdit::setUpperCase(bool on)
 void TSafeEdit::setMasked(bool on)
 {
     setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal);
-    if (on)
-        setStyleSheet(styleSheet() +
-                      QStringLiteral(" QLineEdit { lineedit-password-character: 42; }"));
+    m_masked = on;
+    applyStyle();
+}
+
+void TSafeEdit::applyStyle()
+{
+    // A plain frame stands in for the soft bevel until the skin draws it.
+    if (m_masked && !m_maskStyle) {
+        m_maskStyle = new MaskStyle();
+        m_maskStyle->setParent(this);
+        setStyle(m_maskStyle);
+    }
 }
 
 void TSafeEdit::onTextChanged(const QString& text)

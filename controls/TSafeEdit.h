@@ -23,9 +23,12 @@ signals:
 
 private:
     void onTextChanged(const QString& text);
+    void applyStyle();
 
     bool m_upperCase = false;
     bool m_rewriting = false;
+    bool m_masked = false;
+    QStyle* m_maskStyle = nullptr;
 };
 
 } // namespace corvo::controls

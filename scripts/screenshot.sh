@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs server and client under Xvfb, logs in as the demo user by typing like a user, and saves
+# PNGs of the login form, the message shown after the login and the main window.
+# Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$top/build}
+out=${1:-$top/screenshots}
+mkdir -p "$out"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$build/bin/corvo-server" init-demo --db "sqlite:$work/demo.db" >/dev/null
+"$build/bin/corvo-server" serve --listen 127.0.0.1:0 --db "sqlite:$work/demo.db" \
+    > "$work/server.out" 2> "$work/server.log" &
+pids+=($!)
+for _ in $(seq 1 100); do
+    grep -q '^listening on' "$work/server.out" 2>/dev/null && break
+    sleep 0.1
+done
+hostport=$(sed -n 's|^listening on http://\([^/]*\)/.*|\1|p' "$work/server.out")
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
+pids+=($!)
+export DISPLAY=$display
+sleep 1
+
+export CORVO_HOME=$work/client
+"$build/bin/corvo" setup --server "$hostport" >/dev/null
+"$build/bin/corvo" &
+pids+=($!)
+
+window=$(xdotool search --sync --name "用户登陆" | head -n 1)
+xdotool windowfocus --sync "$window"
+sleep 0.5
+xdotool type --delay 60 "demo"
+xdotool key Tab
+xdotool type --delay 60 "admin"
+xdotool key Tab
+xdotool type --delay 60 "admin"
+sleep 0.3
+import -window root "$out/1-login.png"
+xdotool key Return   # Enter moves to the log-in button
+xdotool key space    # which the space bar presses
+sleep 2
+import -window root "$out/2-messages.png"
+xdotool key Return   # closes the message ("关闭" is its default button)
+sleep 1.5
+import -window root "$out/3-main-window.png"
+echo "saved $out/1-login.png $out/2-messages.png $out/3-main-window.png"
