@@ -33,12 +33,13 @@ void writeText(IDataBlock& block, const std::string& utf8)
     writeValue(block, RemoteValue::string(utf16FromUtf8(utf8)));
 }
 
-// Counts read from the wire are checked against what the block can still hold: every
-// argument needs at least a 4-byte type word.
+// Counts read from the wire are checked against what the block can still hold (every
+// argument needs at least a 4-byte type word) and against the values it may still decode.
 uint32_t readCount(IDataBlock& block)
 {
     const int32_t n = readInt(block);
-    if (n < 0 || static_cast<std::size_t>(n) > block.ReadRemaining() / 4)
+    if (n < 0 || static_cast<std::size_t>(n) > block.ReadRemaining() / 4 ||
+        block.DecodedValues() + static_cast<uint64_t>(n) > MaxDecodedValues)
         throw Error(InvalidDataPacket);
     return static_cast<uint32_t>(n);
 }

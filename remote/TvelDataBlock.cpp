@@ -68,6 +68,7 @@ void TvelDataBlock::Clear()
 {
     m_bytes.resize(ReservedHeaderSize);
     m_readPos = m_writePos = ReservedHeaderSize;
+    m_decodedValues = 0;
 }
 
 void TvelDataBlock::Write(const void* data, std::size_t count)
@@ -105,6 +106,7 @@ std::size_t TvelDataBlock::LoadBytes(const uint8_t* data, std::size_t length, Ch
     m_bytes.assign(data, data + length);
     m_readPos = ReservedHeaderSize;
     m_writePos = m_bytes.size();
+    m_decodedValues = 0;
     return declared;
 }
 

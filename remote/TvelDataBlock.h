@@ -62,6 +62,9 @@ public:
     /// corvo::Error ("Invalid data packet") and leaves the block as it was. With
     /// CheckLength::Yes the size is checked before anything is copied. Returns the payload size.
     virtual std::size_t LoadBytes(const uint8_t* data, std::size_t length, CheckLength check) = 0;
+    /// Values decoded from this block since it was loaded or cleared; the value reader keeps
+    /// their sum bounded, since each costs far more memory than its bytes on the wire.
+    virtual uint64_t& DecodedValues() noexcept = 0;
 };
 
 class TvelDataBlock final : public IDataBlock {
@@ -85,6 +88,7 @@ public:
     void Read(void* data, std::size_t count) override;
     std::size_t ReadRemaining() const override;
     std::size_t LoadBytes(const uint8_t* data, std::size_t length, CheckLength check) override;
+    uint64_t& DecodedValues() noexcept override { return m_decodedValues; }
 
     std::size_t ReadPosition() const noexcept { return m_readPos; }
     std::size_t WritePosition() const noexcept { return m_writePos; }
@@ -96,6 +100,7 @@ private:
     std::size_t m_readPos = ReservedHeaderSize;
     std::size_t m_writePos = ReservedHeaderSize;
     std::size_t m_maxPayload;
+    uint64_t m_decodedValues = 0;
 };
 
 } // namespace corvo::remote

@@ -110,6 +110,9 @@ public:
     RemoteValue value(int depth)
     {
         if (depth > m_limits.maxNesting) invalid();
+        uint64_t& decoded = m_block.DecodedValues();
+        if (decoded >= m_limits.maxValues) invalid();
+        ++decoded;
         const uint32_t word = readUInt32(m_block);
         if (word == vt::ByRefFlag) {
             RemoteValue v = value(depth + 1);
@@ -172,7 +175,9 @@ private:
             return RemoteValue::rawArray(code, std::move(bounds), std::move(raw));
         }
         // Every element takes at least its type word.
-        if (*count > m_block.ReadRemaining() / 4) invalid();
+        if (*count > m_block.ReadRemaining() / 4 ||
+            *count > m_limits.maxValues - m_block.DecodedValues())
+            invalid();
         std::vector<RemoteValue> elements;
         elements.reserve(*count);
         for (uint64_t i = 0; i < *count; ++i) {

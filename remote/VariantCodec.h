@@ -15,12 +15,15 @@ inline constexpr uint32_t MaxArrayDimensions = 16;
 inline constexpr uint64_t MaxArrayElements = uint64_t{1} << 26;
 inline constexpr uint32_t MaxStringUnits = uint32_t{1} << 27;
 inline constexpr int MaxValueNesting = 32;
+/// Values (array elements included) decoded from one block, over all reads.
+inline constexpr uint64_t MaxDecodedValues = uint64_t{1} << 20;
 
 struct CodecLimits {
     uint32_t maxDimensions = MaxArrayDimensions;
     uint64_t maxElements = MaxArrayElements;
     uint32_t maxStringUnits = MaxStringUnits;
     int maxNesting = MaxValueNesting;
+    uint64_t maxValues = MaxDecodedValues;
 };
 
 /// Appends the value at the block's write position. Throws corvo::Error ("Unsupported variant

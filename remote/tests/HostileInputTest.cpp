@@ -92,6 +92,25 @@ TEST(HostileInput, LimitsAreConfigurable)
               RemoteValue::byteArray({1, 2}));
 }
 
+// Each four-byte empty value decodes into far more memory: the count is kept over every read
+// of one block, so neither one huge array nor many small reads can flood the memory.
+TEST(HostileInput, DecodedValuesAreBoundedOverTheWholeBlock)
+{
+    CodecLimits tight;
+    tight.maxValues = 4;
+    EXPECT_EQ(decode(words({0x200C, 1, 0, 2, 0, 0, 0}), tight).elements().size(), 3u);
+    EXPECT_THROW(decode(words({0x200C, 1, 0, 3, 0, 0, 0, 0}), tight), Error);
+
+    const Bytes empties = words({0, 0, 0, 0, 0});
+    TvelDataBlock block = received(empties);
+    for (int i = 0; i < 4; ++i)
+        readValue(block, tight);
+    EXPECT_THROW(readValue(block, tight), Error);
+    // A block loaded anew starts its count afresh.
+    block = received(empties);
+    EXPECT_NO_THROW(readValue(block, tight));
+}
+
 // Every prefix of a valid request: refused whole by LoadBytes, and, with its header mended to
 // the bytes that are there, its values refused where the cut falls.
 TEST(HostileInput, TruncatedAtEveryLength)

@@ -30,11 +30,13 @@ const char* const UsageText = R"(corvo-server: the Corvo application server
 
 usage:
   corvo-server serve --listen HOST:PORT --db URL [--threads N] [--session-idle-minutes M]
-                     [--max-connections N] [--read-timeout SECONDS]
+                     [--max-connections N] [--read-timeout SECONDS] [--login-backoff SECONDS]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
       free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
-      expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request.
+      expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request; from
+      the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
+      login back-off (default 1 second) before a password is checked again.
   corvo-server init-demo --db URL [--force]
       Creates the schema and the demo company; refuses a database that already holds tables
       unless --force is given (which drops them first).
@@ -98,7 +100,7 @@ bool hasTable(storage::Database& db, std::string_view name)
 int serveCommand(const std::vector<std::string>& args)
 {
     const Options opts(args, {"listen", "db", "threads", "session-idle-minutes", "max-connections",
-                              "read-timeout"});
+                              "read-timeout", "login-backoff"});
     HttpServerOptions http;
     splitListen(opts.require("listen"), http);
     if (auto t = opts.get("threads")) http.threads = positiveNumber(*t, "threads");
@@ -106,6 +108,8 @@ int serveCommand(const std::vector<std::string>& args)
         http.maxConnections = static_cast<std::size_t>(positiveNumber(*n, "max-connections"));
     if (auto t = opts.get("read-timeout"))
         http.readTimeout = std::chrono::seconds(positiveNumber(*t, "read-timeout"));
+    int64_t backoff = 1;
+    if (auto b = opts.get("login-backoff")) backoff = positiveNumber(*b, "login-backoff");
     std::chrono::minutes idle{8 * 60};
     if (auto m = opts.get("session-idle-minutes"))
         idle = std::chrono::minutes(positiveNumber(*m, "session-idle-minutes"));
@@ -115,7 +119,8 @@ int serveCommand(const std::vector<std::string>& args)
         throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
 
     std::mutex logLock;
-    ServerContext context{*db, SessionStore(idle), Credentials(), [&](const std::string& line) {
+    ServerContext context{*db, SessionStore(idle), Credentials(DefaultPasswordIterations, backoff),
+                          [&](const std::string& line) {
                               std::lock_guard guard(logLock);
                               std::cerr << line << std::endl;
                           }};

@@ -61,6 +61,7 @@ public:
     tcp::acceptor acceptor;
     net::signal_set signals;
     std::optional<net::steady_timer> drainTimer;
+    net::steady_timer acceptPause{ioc};
     std::chrono::steady_clock::time_point drainUntil;
     uint16_t boundPort = 0;
     std::atomic<bool> stopping{false};
@@ -205,6 +206,11 @@ void HttpServer::Impl::onAccept(beast::error_code ec, tcp::socket socket)
             socket.write_some(net::buffer(busy.data(), busy.size()), ignored);
             socket.close(ignored);
         }
+    } else {
+        // Out of descriptors, say: wait a moment instead of spinning on the failing accept.
+        acceptPause.expires_after(std::chrono::milliseconds(50));
+        acceptPause.async_wait([this](beast::error_code) { accept(); });
+        return;
     }
     accept();
 }

@@ -31,12 +31,12 @@ std::optional<Credential> Credentials::find(storage::Transaction& tx,
     return Credential{r[0].toText(), integerOf(r[1]), integerOf(r[2])};
 }
 
-int64_t Credentials::waitSeconds(const Credential& c, int64_t now)
+int64_t Credentials::waitSeconds(const Credential& c, int64_t now) const
 {
     constexpr int64_t FreeFailures = 2;
     if (c.failedCount <= FreeFailures) return 0;
     const int64_t shift = std::min<int64_t>(c.failedCount - FreeFailures - 1, 6);
-    const int64_t delay = std::min<int64_t>(int64_t{1} << shift, 60);
+    const int64_t delay = std::min<int64_t>(int64_t{1} << shift, 60) * m_backoff;
     return std::max<int64_t>(0, c.lastFailed + delay - now);
 }
 

@@ -17,22 +17,26 @@ struct Credential {
 };
 
 /// Password hashes by user, with repeated failures slowed down: from the third failure on, a
-/// user must wait 1, 2, 4 ... (at most 60) seconds after the last failure before a password of
-/// theirs is checked at all.
+/// user must wait 1, 2, 4 ... (at most 60) times the back-off after the last failure before a
+/// password of theirs is checked at all.
 class Credentials {
 public:
-    explicit Credentials(int iterations = DefaultPasswordIterations) : m_iterations(iterations) {}
+    explicit Credentials(int iterations = DefaultPasswordIterations, int64_t backoffSeconds = 1)
+        : m_iterations(iterations), m_backoff(backoffSeconds > 0 ? backoffSeconds : 1)
+    {
+    }
 
     void store(storage::Transaction& tx, const std::string& userId, std::string_view encoded) const;
     std::optional<Credential> find(storage::Transaction& tx, const std::string& userId) const;
 
     /// Seconds the user must still wait before the next check; 0 when a check may run.
-    static int64_t waitSeconds(const Credential& c, int64_t now);
+    int64_t waitSeconds(const Credential& c, int64_t now) const;
     static void recordFailure(storage::Transaction& tx, const std::string& userId, int64_t now);
     static void recordSuccess(storage::Transaction& tx, const std::string& userId);
 
 private:
     int m_iterations;
+    int64_t m_backoff;
 };
 
 } // namespace corvo::server

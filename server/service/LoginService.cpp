@@ -141,7 +141,7 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
     if (!credential) return false;
     const int64_t now = unixNow();
     const std::string userId = fieldText(user, "ObjID");
-    if (Credentials::waitSeconds(*credential, now) > 0) return false;
+    if (call.server.credentials.waitSeconds(*credential, now) > 0) return false;
     if (!verifyPassword(request->password, credential->hash)) {
         auto tx = db.begin(storage::TransactionMode::Write);
         Credentials::recordFailure(*tx, userId, now);

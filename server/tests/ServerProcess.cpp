@@ -173,6 +173,24 @@ int ServerProcess::stop()
     return code;
 }
 
+bool ServerProcess::alive() const
+{
+    if (m_pid <= 0) return false;
+    siginfo_t info{};
+    // WNOWAIT leaves the exit status for stop() to collect.
+    if (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return false;
+    return info.si_pid == 0;
+}
+
+std::size_t ServerProcess::peakResidentBytes() const
+{
+    std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("VmHWM:")) return std::stoull(line.substr(6)) * 1024;
+    return 0;
+}
+
 std::string ServerProcess::log() const
 {
     std::ifstream in(m_logPath);

@@ -2,6 +2,7 @@
 
 #include "entity/TParamData.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +36,11 @@ public:
     /// SIGTERM, then waits (SIGKILL after 30 s); returns the exit code (-signal when killed).
     int stop();
     bool running() const noexcept { return m_pid > 0; }
+    /// Whether the process still runs (has neither exited nor crashed); a dead one is left for
+    /// stop() to reap.
+    bool alive() const;
+    /// The most memory the process has held resident so far, in bytes (0 when unknown).
+    std::size_t peakResidentBytes() const;
     /// What the server wrote to standard error so far.
     std::string log() const;
 

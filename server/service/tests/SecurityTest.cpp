@@ -41,9 +41,10 @@ TEST(CredentialsTest, WaitGrowsFromTheThirdFailureAndIsCapped)
     for (const Case& c : {Case{0, 0, 0}, Case{2, 0, 0}, Case{3, 0, 1}, Case{3, 1, 0}, Case{4, 0, 2},
                           Case{6, 3, 5}, Case{9, 0, 60}, Case{500, 0, 60}, Case{500, 61, 0}}) {
         const Credential cred{"", c.failures, 1000};
-        EXPECT_EQ(Credentials::waitSeconds(cred, 1000 + c.secondsSinceLast), c.wait)
+        EXPECT_EQ(Credentials().waitSeconds(cred, 1000 + c.secondsSinceLast), c.wait)
             << c.failures << " failures, " << c.secondsSinceLast << " s";
     }
+    EXPECT_EQ(Credentials(1000, 30).waitSeconds({"", 4, 1000}, 1000), 60);
 }
 
 TEST(SessionCookieTest, OnlyOurWellFormedTokenIsTaken)
