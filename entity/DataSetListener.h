@@ -18,6 +18,8 @@ class DataSetListener {
 public:
     virtual ~DataSetListener() = default;
     virtual void dataSetChanged(TClientDataSet& dataSet, DataChange change) = 0;
+    /// The dataset is going away; a listener must not touch it afterwards.
+    virtual void dataSetDestroyed(TClientDataSet& dataSet) noexcept { (void)dataSet; }
 };
 
 } // namespace corvo

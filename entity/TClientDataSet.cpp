@@ -34,7 +34,13 @@ std::optional<Bookmark> Bookmark::fromText(std::string_view text) noexcept
 }
 
 TClientDataSet::TClientDataSet() = default;
-TClientDataSet::~TClientDataSet() = default;
+TClientDataSet::~TClientDataSet()
+{
+    // Grids bound to us must forget us before we go.
+    const std::vector<DataSetListener*> listeners = m_listeners;
+    for (DataSetListener* l : listeners)
+        l->dataSetDestroyed(*this);
+}
 
 void TClientDataSet::checkActive() const
 {
@@ -469,6 +475,26 @@ bool TClientDataSet::moveToRow(uint32_t row)
     m_bof = m_eof = false;
     notify(DataChange::Cursor);
     return true;
+}
+
+std::string TClientDataSet::TextAt(int position, int field) const
+{
+    if (position < 0 || static_cast<std::size_t>(position) >= m_view.size()) return {};
+    return rowText(m_view[static_cast<std::size_t>(position)], field);
+}
+
+bool TClientDataSet::IsNullAt(int position, int field) const noexcept
+{
+    if (position < 0 || static_cast<std::size_t>(position) >= m_view.size()) return true;
+    return rowIsNull(m_view[static_cast<std::size_t>(position)], field);
+}
+
+Bookmark TClientDataSet::BookmarkAt(int position) const noexcept
+{
+    if (m_state == DataSetState::Inactive || position < 0 ||
+        static_cast<std::size_t>(position) >= m_view.size())
+        return {};
+    return Bookmark{m_view[static_cast<std::size_t>(position)], m_generation};
 }
 
 Bookmark TClientDataSet::GetBookmark() const noexcept

@@ -90,6 +90,13 @@ public:
     DataSetState State() const noexcept { return m_state; }
     Bookmark GetBookmark() const noexcept;
     /// Throws corvo::Error when the row no longer exists or is not visible.
+    /// Reading a visible row by its position in the active order (0-based) without moving the
+    /// cursor, for grids that paint any row of a large table: the field's text as AsString
+    /// reads it, whether it is null, the row's bookmark. Positions outside the view give "",
+    /// true and an invalid bookmark.
+    std::string TextAt(int position, int field) const;
+    bool IsNullAt(int position, int field) const noexcept;
+    Bookmark BookmarkAt(int position) const noexcept;
     void GotoBookmark(const Bookmark& bookmark);
     bool BookmarkValid(const Bookmark& bookmark) const noexcept;
     /// -1, 0 or 1 by the rows' positions in the active order.

@@ -485,9 +485,9 @@ TEST(ClientDataSetListener, IsToldAboutRowsCursorAndStructure)
 
 TEST(ClientDataSetListener, DisableControlsIsCountedAndEndsWithOneRowsNotice)
 {
+    Recorder r; // outlives the table, which tells it when it goes
     TClientDataSet ds;
     buildNumbered(ds, 3);
-    Recorder r;
     ds.addListener(&r);
 
     ds.DisableControls();
