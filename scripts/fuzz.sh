@@ -11,12 +11,12 @@ build=$top/build-fuzz
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCORVO_FUZZ=ON -DCORVO_CORE_ONLY=ON -DCORVO_BENCH=OFF
 cmake --build "$build" -j2 --target fuzz_data_packet fuzz_filter fuzz_remote_block fuzz_envelope \
-    fuzz_where_text fuzz_server_request
+    fuzz_where_text fuzz_server_request fuzz_sql_condition
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 status=0
-for name in data_packet filter remote_block envelope where_text server_request; do
+for name in data_packet filter remote_block envelope where_text server_request sql_condition; do
     corpus=$build/corpus/$name
     artifacts=$build/artifacts/fuzz_$name
     mkdir -p "$corpus" "$artifacts"

@@ -10,6 +10,7 @@
 #include "platform/Modal.h"
 
 #include <QApplication>
+#include <charconv>
 #include <iostream>
 #include <string>
 
@@ -44,25 +45,39 @@ int runProgram(QApplication& app)
 
 int runSetup(int argc, char** argv)
 {
+    const char* usage = "usage: corvo setup --server HOST:PORT [--months N]   (for example "
+                        "127.0.0.1:8211; N: months the size documents look back, default 12)";
     std::string server;
+    int months = 12;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--server" && i + 1 < argc) {
             server = argv[++i];
+        } else if (arg == "--months" && i + 1 < argc) {
+            const std::string text = argv[++i];
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), months);
+            if (ec != std::errc{} || end != text.data() + text.size() || months <= 0) {
+                std::cerr << usage << std::endl;
+                return 2;
+            }
         } else {
-            std::cerr << "usage: corvo setup --server HOST:PORT" << std::endl;
+            std::cerr << usage << std::endl;
             return 2;
         }
     }
     if (server.empty() || server.find('/') != std::string::npos ||
         server.find(' ') != std::string::npos) {
-        std::cerr << "usage: corvo setup --server HOST:PORT (for example 127.0.0.1:8211)"
-                  << std::endl;
+        std::cerr << usage << std::endl;
         return 2;
     }
     try {
-        TParamData settings(paramkind::Map);
-        settings.SetParamValue("Language", Variant("Name"));
+        // The settings: the look-back window of the size documents' queries.
+        TCustomEntity settings;
+        settings.FieldDefs().Add("IP", FieldType::Integer);
+        settings.CreateDataSet();
+        settings.Append();
+        settings.FieldByName("IP").SetAsString(std::to_string(months));
+        settings.Post();
         saveDataSetFile(dataDir() + "Set.dll", settings);
 
         TCustomEntity ip;

@@ -6,7 +6,8 @@
 #include "entity/Guid.h"
 #include "entity/TClientDataSet.h"
 #include "server/http/HttpServer.h"
-#include "server/schema/MinimalCompany.h"
+#include "server/schema/DemoCompany.h"
+#include "server/schema/DemoDictionary.h"
 #include "server/schema/Schema.h"
 #include "server/schema/SystemDictionary.h"
 #include "server/schema/SystemIds.h"
@@ -37,9 +38,10 @@ usage:
       expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request; from
       the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
       login back-off (default 1 second) before a password is checked again.
-  corvo-server init-demo --db URL [--force]
+  corvo-server init-demo --db URL [--force] [--large | --sales-lines N]
       Creates the schema and the demo company; refuses a database that already holds tables
-      unless --force is given (which drops them first).
+      unless --force is given (which drops them first). --large adds 1,000,000 sales lines
+      for benchmarks (--sales-lines N: N of them).
   corvo-server user add --db URL --org CODE --code CODE --name NAME --password TEXT
       Adds a user to an organisation, with its password.
   corvo-server encode-password USER PASSWORD
@@ -141,7 +143,13 @@ int serveCommand(const std::vector<std::string>& args)
 
 int initDemoCommand(const std::vector<std::string>& args)
 {
-    const Options opts(args, {"db"}, {"force"});
+    const Options opts(args, {"db", "sales-lines"}, {"force", "large"});
+    schema::DemoOptions demo;
+    demo.large = opts.flag("large");
+    if (auto n = opts.get("sales-lines")) {
+        demo.large = true;
+        demo.largeSalesLines = positiveNumber(*n, "sales-lines");
+    }
     const std::string url = opts.require("db");
     auto db = storage::Database::open(url, storage::OpenMode::CreateIfMissing);
     const std::vector<std::string> existing = db->tableNames();
@@ -156,16 +164,16 @@ int initDemoCommand(const std::vector<std::string>& args)
             quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
         tx->executeScript("DROP TABLE IF EXISTS " + quoted + "\"" + (postgres ? " CASCADE" : ""));
     }
-    schema::createSchema(*tx, db->dialect(), schema::systemDictionary());
+    schema::createSchema(*tx, db->dialect(), schema::demoDictionary());
     createInternalTables(*tx);
     const Credentials credentials;
-    const auto users = schema::seedMinimalCompany(*tx);
+    const auto users = schema::seedDemoCompany(*tx, demo);
     for (const auto& user : users)
         credentials.store(*tx, user.objId, encodedPassword(user.code, user.password));
     tx->commit();
-    std::cout << "created the demo company: organisation DEMO";
+    std::cout << "created the demo company (organisation DEMO; see docs/demo-company.md); users:";
     for (const auto& user : users)
-        std::cout << ", user " << user.code << " (password " << user.password << ")";
+        std::cout << " " << user.code << "/" << user.password;
     std::cout << std::endl;
     return 0;
 }

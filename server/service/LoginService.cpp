@@ -54,7 +54,9 @@ void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::s
 {
     const auto layout = schema::TableLayout::resolve(dict, table);
     if (layout.columnIndex("TOwnerID") >= 0) {
-        where = where.empty() ? "\"TOwnerID\" = ?" : "(" + where + ") and \"TOwnerID\" = ?";
+        // The company's rows and the rows that belong to nobody (shared parameters).
+        const std::string scope = "(\"TOwnerID\" = ? or \"TOwnerID\" is null or \"TOwnerID\" = '')";
+        where = where.empty() ? scope : "(" + where + ") and " + scope;
         params.emplace_back(ownerId);
     }
     schema::readTable(tx, dict, table, {std::move(where), std::move(params)}, out);

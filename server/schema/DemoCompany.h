@@ -1,0 +1,29 @@
+#pragma once
+
+#include "MinimalCompany.h"
+#include "server/storage/Database.h"
+
+#include <optional>
+
+namespace corvo::server::schema {
+
+struct DemoOptions {
+    /// Adds 24 earlier months of daily reports over extra styles, for benchmarks.
+    bool large = false;
+    /// The number of daily-report lines the large variant adds.
+    int largeSalesLines = 1'000'000;
+    /// The day of seeding as an OLE day number (midnight); documents lie before it. Empty:
+    /// today.
+    std::optional<int> today;
+};
+
+/// Fills a database made by createSchema(demoDictionary()) with the demo company described
+/// in docs/demo-company.md: the head office "DEMO" with three stores (one coded "LS"),
+/// suppliers and customers, users with different rights, all module form classes in two
+/// levels of groups, the other parameters with every status the forms look up, product types
+/// with sizes, products, warehouses, stock per size and six months of documents. Returns the
+/// users with the passwords the caller stores for them. Throws corvo::Error from the
+/// storage or for a database without the demo tables.
+std::vector<SeededUser> seedDemoCompany(storage::Transaction& tx, const DemoOptions& options = {});
+
+} // namespace corvo::server::schema
