@@ -79,4 +79,46 @@ void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::stri
     out.SetData(result.Data());
 }
 
+void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& columns,
+                   const storage::Rows& rows, TClientDataSet& out)
+{
+    const std::string& table = layout.table().code;
+    if (rows.columns.size() != columns.size())
+        throw Error("读取表[" + table + "]时得到" + std::to_string(rows.columns.size()) +
+                    "列，应为" + std::to_string(columns.size()) + "列");
+    std::vector<const LayoutColumn*> known;
+    TClientDataSet result;
+    auto& defs = result.FieldDefs();
+    for (const std::string& name : columns) {
+        const int at = layout.columnIndex(name);
+        const LayoutColumn* column =
+            at < 0 ? nullptr : &layout.columns()[static_cast<std::size_t>(at)];
+        known.push_back(column);
+        if (column)
+            defs.Add(gbk::fromUtf8(column->code()), column->type, column->size);
+        else
+            defs.Add(gbk::fromUtf8(name), FieldType::String, 255);
+    }
+    result.CreateDataSet();
+    for (const auto& row : rows.rows) {
+        result.Append();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const storage::Value& raw = row.at(i);
+            Variant value = known[i] ? internal::fromStorage(raw, *known[i], table)
+                            : raw.type() == Variant::Type::String
+                                ? Variant(gbk::fromUtf8(raw.asString()))
+                                : raw;
+            if (value.isNull()) continue;
+            try {
+                result.Fields(static_cast<int>(i)).SetAsVariant(value);
+            } catch (const Error& e) {
+                throw Error("读取表[" + table + "]时出错：" + e.what());
+            }
+        }
+        result.Post();
+    }
+    result.First();
+    out.SetData(result.Data());
+}
+
 } // namespace corvo::server::schema

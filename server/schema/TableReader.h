@@ -39,4 +39,11 @@ std::string selectStatement(const TableLayout& layout, std::string_view where);
 void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view table,
                const TableQuery& query, TClientDataSet& out);
 
+/// Fetched rows of a statement over the table as a client dataset: one field per named result
+/// column in that order, typed and sized as the client builds the table's column of that
+/// name (letter case ignored); a name that is no column of the table becomes a text field of
+/// 255 bytes. Values are converted as readTable converts them.
+void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& columns,
+                   const storage::Rows& rows, TClientDataSet& out);
+
 } // namespace corvo::server::schema

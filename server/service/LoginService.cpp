@@ -1,5 +1,6 @@
 #include "LoginService.h"
 
+#include "QueryService.h"
 #include "Values.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -229,6 +230,8 @@ std::vector<ServiceClass> applicationServerClasses()
     classes.push_back(make(app::Login, "Corvo.Login", "login", false));
     classes.back().methods[app::login::Login] = {"Login", &loginMethod};
     classes.push_back(make(app::Query, "Corvo.Query", "query", true));
+    classes.back().methods[app::query::SingleTable] = {"SingleTableQuery", &singleTableQuery};
+    classes.back().methods[app::query::MasterDetail] = {"MasterDetailQuery", &masterDetailQuery};
     classes.push_back(make(app::Insert, "Corvo.Insert", "insert", true));
     classes.push_back(make(app::Update, "Corvo.Update", "update", true));
     classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ServiceObject.h"
+
+namespace corvo::server {
+
+/// Query server, method 1: the packet's "TMaster" row holds the client's clause set; the
+/// reply's "TMaster" row holds the rows (one page or all) with the client's structure.
+bool singleTableQuery(ServiceCall& call, TParamData& packet);
+
+/// Query server, method 3: the masters as method 1; "TDetailQuery" (sent empty, its first
+/// field naming the detail table) comes back holding the detail rows of those masters in the
+/// structure sent, with a "TDetail" row telling the client to take them; a detail table whose
+/// code + "Size" is a table too gives its rows under "TDetailListQuery".
+bool masterDetailQuery(ServiceCall& call, TParamData& packet);
+
+} // namespace corvo::server

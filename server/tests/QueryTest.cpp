@@ -1,0 +1,167 @@
+// The query service against the real corvo-server, driven as the client's query forms drive it:
+// the clause set built by the client's own TSQLAdder from the dictionary of the login reply.
+#include "ServerProcess.h"
+#include "entity/Gbk.h"
+#include "entity/ParamNames.h"
+#include "entity/TCustomEntityList.h"
+#include "entity/TParamData.h"
+#include "entity/TSQLAdder.h"
+#include "remote/AppServers.h"
+#include "remote/ServerCall.h"
+#include "remote/Tvelwebconnection.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace corvo::server::test {
+namespace {
+
+namespace app = remote::appserver;
+using ::testing::HasSubstr;
+
+class QueryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        database = new std::string(makeDemoDatabase());
+        server = new ServerProcess(*database);
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        delete database;
+    }
+
+    QueryTest()
+    {
+        conn.setURL(server->url());
+        LoginPacket login("DEMO", "admin", "admin");
+        if (!remote::CallServer(conn, app::Login, app::login::Login, login))
+            throw std::runtime_error("login refused");
+        registry.LoadDictionary(login);
+    }
+
+    /// The clause set of a query form over the table, in the page mode, with extra conditions.
+    void clauses(TSQLAdder& adder, const std::string& table, const std::string& pageMode,
+                 const std::vector<std::string>& where = {})
+    {
+        TCustomEntity& fields = registry.EntityByName("TDictField");
+        registry.SelectTableFields(table);
+        adder.BuildQuery(&fields, pageMode, "", "");
+        for (const std::string& w : where)
+            adder.AddClause("where", gbk::fromUtf8(w));
+    }
+
+    void queryPacket(TParamData& packet, TSQLAdder& adder)
+    {
+        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        packet.SetParamValue("TOwnerID", Variant("{00000000-0000-0000-0000-000000000000}"));
+        packet.SetParamData("TMaster", adder.Data());
+    }
+
+    static std::string* database;
+    static ServerProcess* server;
+    remote::TIntellegentWebconn conn{"Query"};
+    TCustomEntityList registry;
+};
+
+std::string* QueryTest::database = nullptr;
+ServerProcess* QueryTest::server = nullptr;
+
+std::string errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST_F(QueryTest, FirstPageOfATableComesInTheClientsStructure)
+{
+    TSQLAdder adder;
+    clauses(adder, "TProduct", "FirstPage");
+    TParamData packet(paramkind::Data);
+    queryPacket(packet, adder);
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, packet));
+
+    TClientDataSet rows;
+    rows.SetData(packet.GetParamData("TMaster"));
+    EXPECT_GT(rows.RecordCount(), 0);
+    EXPECT_LE(rows.RecordCount(), 20);
+    TCustomEntity& expected = registry.BuildEntity("TProduct", "ProductShape");
+    ASSERT_EQ(rows.FieldCount(), expected.FieldCount());
+    for (int f = 0; f < rows.FieldCount(); ++f) {
+        EXPECT_EQ(rows.Fields(f).FieldName(), expected.Fields(f).FieldName());
+        EXPECT_EQ(rows.Fields(f).DataType(), expected.Fields(f).DataType());
+    }
+    rows.First();
+    EXPECT_FALSE(rows.FieldByName("Name").AsString().empty());
+}
+
+TEST_F(QueryTest, ConditionTextsNarrowTheRows)
+{
+    TSQLAdder all, some;
+    clauses(all, "TProduct", "AllPage");
+    clauses(some, "TProduct", "AllPage", {"TProduct.Name like '%羽绒%'"});
+    TParamData a(paramkind::Data), b(paramkind::Data);
+    queryPacket(a, all);
+    queryPacket(b, some);
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, a));
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, b));
+    TClientDataSet allRows, someRows;
+    allRows.SetData(a.GetParamData("TMaster"));
+    someRows.SetData(b.GetParamData("TMaster"));
+    EXPECT_GT(someRows.RecordCount(), 0);
+    EXPECT_LT(someRows.RecordCount(), allRows.RecordCount());
+    for (someRows.First(); !someRows.Eof(); someRows.Next())
+        EXPECT_THAT(gbk::toUtf8(someRows.FieldByName("Name").AsString()), HasSubstr("羽绒"));
+}
+
+TEST_F(QueryTest, MasterDetailQueryReturnsTheLinesOfThePageAndTheirSizes)
+{
+    TSQLAdder adder;
+    clauses(adder, "TStockOut", "FirstPage");
+    TParamData packet(paramkind::Data);
+    queryPacket(packet, adder);
+    TCustomEntity& shape = registry.BuildEntity("TStockOutList", "TDetailQuery");
+    packet.SetParamData("TDetailQuery", shape.Data());
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::MasterDetail, packet));
+
+    TClientDataSet masters, lines, sizes;
+    masters.SetData(packet.GetParamData("TMaster"));
+    lines.SetData(packet.GetParamData("TDetailQuery"));
+    sizes.SetData(packet.GetParamData("TDetailListQuery"));
+    EXPECT_TRUE(packet.ParamExists("TDetail"));
+    ASSERT_GT(masters.RecordCount(), 0);
+    ASSERT_GT(lines.RecordCount(), 0);
+    EXPECT_GT(sizes.RecordCount(), 0);
+    EXPECT_EQ(lines.FieldCount(), shape.FieldCount());
+    // Every line belongs to one of the masters of the page.
+    for (lines.First(); !lines.Eof(); lines.Next())
+        EXPECT_TRUE(masters.Locate("ObjID", Variant(lines.FieldByName("ParentID").AsString())));
+}
+
+TEST_F(QueryTest, HostileConditionsAreRefusedAndChangeNothing)
+{
+    for (const char* where :
+         {"TProduct.Name = 'x'; delete from TUser",
+          "TProduct.Name = 'x' union select Code from TUser", "TProduct.Name = 'x' -- ",
+          "lower(TProduct.Name) = 'x'", "TProduct.PassWord = 'x'",
+          "TProduct.TOwnerID = '{11111111-1111-1111-1111-111111111111}'"}) {
+        TSQLAdder adder;
+        clauses(adder, "TProduct", "AllPage", {where});
+        TParamData packet(paramkind::Data);
+        queryPacket(packet, adder);
+        const std::string error =
+            errorOf([&] { remote::CallServer(conn, app::Query, app::query::SingleTable, packet); });
+        EXPECT_NE(error, "(no error)") << where;
+    }
+    LoginPacket again("DEMO", "admin", "admin");
+    EXPECT_TRUE(remote::CallServer(conn, app::Login, app::login::Login, again));
+}
+
+} // namespace
+} // namespace corvo::server::test
