@@ -11,7 +11,18 @@ using storage::Value;
 void Credentials::store(storage::Transaction& tx, const std::string& userId,
                         std::string_view encoded) const
 {
-    const Value params[] = {Value(userId), Value(hashPassword(encoded, m_iterations))};
+    storeHash(tx, userId, hash(encoded));
+}
+
+std::string Credentials::hash(std::string_view encoded) const
+{
+    return hashPassword(encoded, m_iterations);
+}
+
+void Credentials::storeHash(storage::Transaction& tx, const std::string& userId,
+                            const std::string& hash)
+{
+    const Value params[] = {Value(userId), Value(hash)};
     tx.execute(R"(INSERT INTO "TUserCredential" ("UserID", "Hash", "FailedCount", "LastFailed")
                   VALUES (?, ?, 0, 0)
                   ON CONFLICT ("UserID") DO UPDATE SET "Hash" = excluded."Hash",

@@ -27,6 +27,10 @@ public:
     }
 
     void store(storage::Transaction& tx, const std::string& userId, std::string_view encoded) const;
+    /// The slow part of store, to run before a transaction is opened.
+    std::string hash(std::string_view encoded) const;
+    static void storeHash(storage::Transaction& tx, const std::string& userId,
+                          const std::string& hash);
     std::optional<Credential> find(storage::Transaction& tx, const std::string& userId) const;
 
     /// Seconds the user must still wait before the next check; 0 when a check may run.

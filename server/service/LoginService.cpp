@@ -156,11 +156,20 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
                     fieldText(user, "TOrganID")};
     if (session.ownerId.empty()) session.ownerId = fieldText(organ, "TOwnerID");
 
-    auto tx = db.begin(storage::TransactionMode::Write);
-    Credentials::recordSuccess(*tx, userId);
-    if (!request->newPassword.empty())
-        call.server.credentials.store(*tx, userId, request->newPassword);
-    const std::string token = call.server.sessions.create(*tx, session, now);
+    // The session and the outcome in one short write; the reply is only read, so logins do
+    // not queue behind each other's replies on a single-writer database.
+    const std::string newHash = request->newPassword.empty()
+                                    ? std::string()
+                                    : call.server.credentials.hash(request->newPassword);
+    std::string token;
+    {
+        auto write = db.begin(storage::TransactionMode::Write);
+        Credentials::recordSuccess(*write, userId);
+        if (!newHash.empty()) Credentials::storeHash(*write, userId, newHash);
+        token = call.server.sessions.create(*write, session, now);
+        write->commit();
+    }
+    auto tx = db.begin(storage::TransactionMode::Read);
 
     TParamData reply(paramkind::Data);
     const std::time_t t = static_cast<std::time_t>(now);
