@@ -1,8 +1,8 @@
 #include "TFrmLogin.h"
 
-#include "EncodePassword.h"
 #include "LocalFiles.h"
 #include "LoginMessages.h"
+#include "LoginRequest.h"
 #include "controls/TSafeEdit.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -48,26 +48,6 @@ void declareUserRecord(TClientDataSet& ds)
     d.Add("TOrganCode", FieldType::String, 30);
     d.Add("TOwnerID", FieldType::Guid, 38);
     d.Add("StatusID", FieldType::Guid, 38);
-    ds.CreateDataSet();
-}
-
-void declareLoginRequest(TClientDataSet& ds)
-{
-    auto& d = ds.FieldDefs();
-    d.Clear();
-    d.Add("TUser", FieldType::Guid, 38);
-    d.Add("Code", FieldType::String, 30);
-    d.Add("PassWord", FieldType::String, 20);
-    d.Add("NewPassWord", FieldType::String, 20);
-    d.Add("TOrganCode", FieldType::String, 30);
-    d.Add("TOrganTypeNo", FieldType::Integer);
-    d.Add("TOrganName", FieldType::String, 100);
-    d.Add("Spec1", FieldType::String, 50);
-    d.Add("Spec2", FieldType::String, 50);
-    d.Add("LinkMan", FieldType::String, 20);
-    d.Add("Phone", FieldType::String, 50);
-    d.Add("Email", FieldType::String, 100);
-    d.Add("LastLogin", FieldType::Integer);
     ds.CreateDataSet();
 }
 
@@ -305,18 +285,9 @@ void TFrmLogin::buildRequest()
     const bool changing = m_changePassword->isChecked();
     if (changing && m_newPassword->text() != m_repeatPassword->text())
         throw Error("请再次确认新密码，谢谢！");
-    const std::string user = platform::toGbk(m_code->text());
-    m_request.Append();
-    m_request.FieldByName("TUser").SetAsString(std::string(EmptyGuidText));
-    m_request.FieldByName("Code").SetAsString(user);
-    m_request.FieldByName("PassWord")
-        .SetAsString(EncodePassword(user, platform::toGbk(m_password->text())));
-    m_request.FieldByName("NewPassWord")
-        .SetAsString(changing ? EncodePassword(user, platform::toGbk(m_newPassword->text()))
-                              : std::string());
-    m_request.FieldByName("TOrganCode").SetAsString(platform::toGbk(m_organCode->text()));
-    m_request.FieldByName("LastLogin").SetAsString("1");
-    m_request.Post();
+    fillLoginRequest(m_request, platform::toGbk(m_organCode->text()),
+                     platform::toGbk(m_code->text()), platform::toGbk(m_password->text()),
+                     changing ? platform::toGbk(m_newPassword->text()) : std::string());
 }
 
 void TFrmLogin::logIn()

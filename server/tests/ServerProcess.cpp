@@ -6,7 +6,7 @@
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TParamData.h"
-#include "shell/EncodePassword.h"
+#include "shell/LoginRequest.h"
 
 #include <atomic>
 #include <cerrno>
@@ -202,32 +202,9 @@ LoginPacket::LoginPacket(const std::string& organCode, const std::string& userCo
     : TParamData(paramkind::Data)
 {
     TClientDataSet login;
-    auto& defs = login.FieldDefs();
-    defs.Add("TUser", FieldType::Guid, 38);
-    defs.Add("Code", FieldType::String, 30);
-    defs.Add("PassWord", FieldType::String, 20);
-    defs.Add("NewPassWord", FieldType::String, 20);
-    defs.Add("TOrganCode", FieldType::String, 30);
-    defs.Add("TOrganTypeNo", FieldType::Integer);
-    defs.Add("TOrganName", FieldType::String, 100);
-    defs.Add("Spec1", FieldType::String, 50);
-    defs.Add("Spec2", FieldType::String, 50);
-    defs.Add("LinkMan", FieldType::String, 20);
-    defs.Add("Phone", FieldType::String, 50);
-    defs.Add("Email", FieldType::String, 100);
-    defs.Add("LastLogin", FieldType::Integer);
-    login.CreateDataSet();
-    login.Append();
-    const std::string user = gbk::fromUtf8(userCode);
-    login.FieldByName("TUser").SetAsString(std::string(EmptyGuidText));
-    login.FieldByName("Code").SetAsString(user);
-    login.FieldByName("PassWord").SetAsString(EncodePassword(user, gbk::fromUtf8(password)));
-    login.FieldByName("NewPassWord")
-        .SetAsString(newPassword.empty() ? std::string()
-                                         : EncodePassword(user, gbk::fromUtf8(newPassword)));
-    login.FieldByName("TOrganCode").SetAsString(gbk::fromUtf8(organCode));
-    login.FieldByName("LastLogin").SetAsString("1");
-    login.Post();
+    shell::declareLoginRequest(login);
+    shell::fillLoginRequest(login, gbk::fromUtf8(organCode), gbk::fromUtf8(userCode),
+                            gbk::fromUtf8(password), gbk::fromUtf8(newPassword));
     SetParamValue(param::AppName, Variant(param::AppNameValue));
     SetParamData("MLogin", login.Data());
 }
