@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QEvent>
 #include <QPlainTextEdit>
 
 namespace corvo::controls {
@@ -30,21 +29,6 @@ template <typename Editor> Editor* sized(Editor* editor, int extraHeight = 0)
 {
     editor->resize(DefaultEditorWidth, editor->sizeHint().height() + extraHeight);
     return editor;
-}
-
-internal::Side sideOf(TCheckPosition position)
-{
-    switch (position) {
-    case TCheckPosition::lpAbove:
-        return internal::Side::Above;
-    case TCheckPosition::lpBelow:
-        return internal::Side::Below;
-    case TCheckPosition::lpLeft:
-        return internal::Side::Left;
-    case TCheckPosition::lpRight:
-        break;
-    }
-    return internal::Side::Right;
 }
 
 /// The editor of a sub type, or nullptr for one outside the table.
@@ -89,16 +73,12 @@ Variant gbkText(const QString& text)
 
 } // namespace
 
-TInputControl::TInputControl(QWidget* parent, TSubType subType) : QLabel(parent), m_subType(subType)
+TInputControl::TInputControl(QWidget* parent, TSubType subType)
+    : EditorHost(parent, /*centred=*/false), m_subType(subType)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     makeEditor();
     if (parentWidget()) adoptParent();
-}
-
-TInputControl::~TInputControl()
-{
-    delete m_editor.data();
 }
 
 void TInputControl::SetCaption(const QString& caption)
@@ -111,7 +91,7 @@ void TInputControl::SetCaption(const QString& caption)
 void TInputControl::SetCheckLeft(int left)
 {
     m_checkLeft = left;
-    if (m_editor) m_editor->move(left, m_editor->y());
+    if (QWidget* editor = Editor()) editor->move(left, editor->y());
     placeEditor();
 }
 
@@ -137,135 +117,85 @@ void TInputControl::SetSubType(TSubType subType)
 {
     if (subType == m_subType) return;
     m_subType = subType;
-    delete m_editor.data();
-    makeEditor();
-    // A remade editor joins the caption's parent at once, like the first one did.
-    if (parentWidget()) adoptParent();
-    placeEditor();
+    remakeEditor();
 }
 
 bool TInputControl::IsTextEdit() const noexcept
 {
-    return m_editor && (m_subType == TSubType::stEdit || m_subType == TSubType::stSafeEdit);
+    return Editor() && (m_subType == TSubType::stEdit || m_subType == TSubType::stSafeEdit);
 }
 
 Variant TInputControl::Text() const
 {
-    if (!m_editor) return {};
+    if (!Editor()) return {};
     switch (m_subType) {
     case TSubType::stComboBox:
-        return gbkText(static_cast<QComboBox*>(m_editor.data())->currentText());
+        return gbkText(static_cast<QComboBox*>(Editor())->currentText());
     case TSubType::stVelCombobox:
-        return gbkText(static_cast<TVelComboBox*>(m_editor.data())->InnerCode());
+        return gbkText(static_cast<TVelComboBox*>(Editor())->InnerCode());
     case TSubType::stDateTimePicker: {
-        auto* picker = static_cast<QDateEdit*>(m_editor.data());
+        auto* picker = static_cast<QDateEdit*>(Editor());
         picker->setTime(QTime(0, 0));
         return Variant(platform::toGbk(platform::shortDate(picker->date())));
     }
     case TSubType::stMemo:
-        return gbkText(static_cast<QPlainTextEdit*>(m_editor.data())->toPlainText());
+        return gbkText(static_cast<QPlainTextEdit*>(Editor())->toPlainText());
     case TSubType::stImage:
-        return Variant(static_cast<TPictureBox*>(m_editor.data())->PictureBytes());
+        return Variant(static_cast<TPictureBox*>(Editor())->PictureBytes());
     default:
-        return gbkText(static_cast<QLineEdit*>(m_editor.data())->text());
+        return gbkText(static_cast<QLineEdit*>(Editor())->text());
     }
 }
 
 void TInputControl::SetText(const Variant& value)
 {
-    if (!m_editor || m_subType == TSubType::stImage) return;
+    if (!Editor() || m_subType == TSubType::stImage) return;
     const std::string gbk = value.toText();
     const QString text = platform::fromGbk(gbk);
     switch (m_subType) {
     case TSubType::stComboBox:
-        static_cast<QComboBox*>(m_editor.data())->setEditText(text);
+        static_cast<QComboBox*>(Editor())->setEditText(text);
         break;
     case TSubType::stVelCombobox:
-        static_cast<TVelComboBox*>(m_editor.data())->SetInnerCode(text);
+        static_cast<TVelComboBox*>(Editor())->SetInnerCode(text);
         break;
     case TSubType::stDateTimePicker: {
         const auto parsed = DateTime::parse(gbk);
         const QDateTime when = parsed ? internal::toQDateTime(*parsed) : QDateTime();
         if (!when.isValid()) throw Error("'" + gbk::display(gbk) + "'不是有效的日期和时间");
-        static_cast<QDateEdit*>(m_editor.data())->setDateTime(when);
+        static_cast<QDateEdit*>(Editor())->setDateTime(when);
         break;
     }
     case TSubType::stMemo:
-        static_cast<QPlainTextEdit*>(m_editor.data())->setPlainText(text);
+        static_cast<QPlainTextEdit*>(Editor())->setPlainText(text);
         break;
     default:
-        static_cast<QLineEdit*>(m_editor.data())->setText(text);
+        static_cast<QLineEdit*>(Editor())->setText(text);
         break;
     }
-}
-
-void TInputControl::setVisible(bool visible)
-{
-    QLabel::setVisible(visible);
-    if (m_editor && m_editor->parentWidget()) m_editor->setVisible(visible);
-}
-
-bool TInputControl::event(QEvent* event)
-{
-    const bool result = QLabel::event(event);
-    switch (event->type()) {
-    case QEvent::ParentChange:
-        adoptParent();
-        break;
-    case QEvent::Move:
-    case QEvent::Resize:
-        placeEditor();
-        break;
-    case QEvent::FontChange:
-        adjustSize();
-        break;
-    case QEvent::EnabledChange:
-        // Only the caption's own Enabled is copied; a parent's change reaches the editor
-        // by itself and must not undo what the form set on the editor.
-        if (internal::ownEnabled(*this) != m_ownEnabled) {
-            m_ownEnabled = internal::ownEnabled(*this);
-            if (m_editor) m_editor->setEnabled(m_ownEnabled);
-        }
-        break;
-    case QEvent::LayoutDirectionChange:
-        if (m_editor) m_editor->setLayoutDirection(layoutDirection());
-        break;
-    default:
-        break;
-    }
-    return result;
 }
 
 void TInputControl::makeEditor()
 {
     QWidget* editor = createEditor(m_subType);
     if (!editor) throw Error("未知类型：[" + objectName().toStdString() + "]");
-    m_editor = editor;
+    setEditor(editor);
     m_checkWidth = DefaultEditorWidth;
     if (m_subType == TSubType::stImage && parentWidget())
         internal::followParent(*editor, parentWidget(), true);
 }
 
-void TInputControl::adoptParent()
+internal::Side TInputControl::editorSide() const
 {
-    QWidget* parent = parentWidget();
-    // A caption given a parent shows at once unless it was hidden on purpose.
-    if (parent && internal::ownVisible(*this)) QLabel::setVisible(true);
-    if (!m_editor) return;
-    internal::followParent(*m_editor, parent, true);
-    if (parent) {
-        const int width = m_checkWidth != 0 ? m_checkWidth : m_editor->width();
-        const int height = m_checkHeight != 0 ? m_checkHeight : m_editor->height();
-        m_editor->resize(width, height);
-    }
-    placeEditor();
+    return internal::sideOf(m_position);
 }
 
-void TInputControl::placeEditor()
+void TInputControl::editorAdopted(QWidget& editor, QWidget* parent)
 {
-    if (!m_editor) return;
-    m_editor->move(internal::editorPosition(geometry(), m_editor->size(), sideOf(m_position),
-                                            /*centre=*/false));
+    if (!parent) return;
+    const int width = m_checkWidth != 0 ? m_checkWidth : editor.width();
+    const int height = m_checkHeight != 0 ? m_checkHeight : editor.height();
+    editor.resize(width, height);
 }
 
 } // namespace corvo::controls

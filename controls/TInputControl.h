@@ -2,9 +2,9 @@
 
 #include "ConditionText.h"
 #include "entity/Variant.h"
+#include "internal/EditorHost.h"
 
 #include <QLabel>
-#include <QPointer>
 #include <string>
 
 namespace corvo::controls {
@@ -34,13 +34,12 @@ enum class TCheckPosition { lpAbove, lpBelow, lpLeft, lpRight };
 /// direction. Values are read and written through `Text` whatever the editor is.
 /// The editor is placed again whenever a property here changes, and when the caption moves
 /// or resizes while shown (Qt holds back those events of hidden widgets until they show).
-class TInputControl : public QLabel {
+class TInputControl : public internal::EditorHost<QLabel> {
     Q_OBJECT
 public:
     /// Makes the editor at once. The caption is right-justified. Throws corvo::Error
     /// "未知类型：[name]" for a sub type it does not know.
     explicit TInputControl(QWidget* parent = nullptr, TSubType subType = TSubType::stEdit);
-    ~TInputControl() override;
 
     const std::string& FieldName() const noexcept { return m_fieldName; } ///< GBK
     void SetFieldName(std::string name) { m_fieldName = std::move(name); }
@@ -76,31 +75,21 @@ public:
     /// parses it as a date (time of day allowed) and throws corvo::Error when it cannot.
     void SetText(const Variant& value);
 
-    /// The editor, or nullptr when it was destroyed from outside.
-    QWidget* Editor() const noexcept { return m_editor; }
     /// True for the plain and the safe edit: the editors the form watches for changes.
     bool IsTextEdit() const noexcept;
 
-    /// Explicit show and hide also apply to the editor.
-    void setVisible(bool visible) override;
-
-protected:
-    bool event(QEvent* event) override;
-
 private:
-    void makeEditor();
-    void adoptParent();
-    void placeEditor();
+    void makeEditor() override;
+    internal::Side editorSide() const override;
+    void editorAdopted(QWidget& editor, QWidget* parent) override;
 
     std::string m_fieldName;
     TCheckFieldType m_fieldType = TCheckFieldType::ctString;
     TSubType m_subType = TSubType::stEdit;
     TCheckPosition m_position = TCheckPosition::lpRight;
-    bool m_ownEnabled = true;
     int m_checkLeft = 0;
     int m_checkHeight = 0;
     int m_checkWidth = 0;
-    QPointer<QWidget> m_editor;
 };
 
 } // namespace corvo::controls

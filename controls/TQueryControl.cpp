@@ -10,7 +10,6 @@
 #include "platform/QtText.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QLineEdit>
 
 namespace corvo::controls {
@@ -18,21 +17,6 @@ namespace {
 
 constexpr int RangeLength = 240;
 constexpr int SingleLength = 120;
-
-internal::Side sideOf(TQuCheckPosition position)
-{
-    switch (position) {
-    case TQuCheckPosition::lpAbove:
-        return internal::Side::Above;
-    case TQuCheckPosition::lpBelow:
-        return internal::Side::Below;
-    case TQuCheckPosition::lpLeft:
-        return internal::Side::Left;
-    case TQuCheckPosition::lpRight:
-        break;
-    }
-    return internal::Side::Right;
-}
 
 template <typename Editor> Editor* sized(Editor* editor)
 {
@@ -67,22 +51,17 @@ QWidget* createEditor(TQuSubType subType)
 
 } // namespace
 
-TQueryControl::TQueryControl(QWidget* parent) : QCheckBox(parent)
+TQueryControl::TQueryControl(QWidget* parent) : EditorHost(parent, /*centred=*/true)
 {
     init();
 }
 
 TQueryControl::TQueryControl(QWidget* parent, std::string fieldName, TQuCheckFieldType fieldType,
                              TQuSubType subType, TOpChar opChar)
-    : QCheckBox(parent), m_fieldName(std::move(fieldName)), m_fieldType(fieldType),
-      m_subType(subType), m_opChar(opChar)
+    : EditorHost(parent, /*centred=*/true), m_fieldName(std::move(fieldName)),
+      m_fieldType(fieldType), m_subType(subType), m_opChar(opChar)
 {
     init();
-}
-
-TQueryControl::~TQueryControl()
-{
-    delete m_editor.data();
 }
 
 void TQueryControl::init()
@@ -121,10 +100,7 @@ void TQueryControl::SetSubType(TQuSubType subType)
 {
     if (subType == m_subType) return;
     m_subType = subType;
-    delete m_editor.data();
-    makeEditor();
-    if (parentWidget()) adoptParent();
-    placeEditor();
+    remakeEditor();
 }
 
 bool TQueryControl::IsRange() const noexcept
@@ -135,7 +111,7 @@ bool TQueryControl::IsRange() const noexcept
 
 std::string TQueryControl::GetCondition() const
 {
-    if (!isChecked() || !m_editor) return {};
+    if (!isChecked() || !Editor()) return {};
     condition::Request request;
     request.value = valueText();
     request.fieldName = m_fieldName;
@@ -143,101 +119,68 @@ std::string TQueryControl::GetCondition() const
     request.kind = static_cast<condition::FieldKind>(m_fieldType);
     request.isRange = IsRange();
     request.like = m_opChar == TOpChar::opLike;
-    request.editorVisible = internal::ownVisible(*m_editor);
+    request.editorVisible = internal::ownVisible(*Editor());
     return condition::compose(std::move(request), BeforeGetCondition);
-}
-
-void TQueryControl::setVisible(bool visible)
-{
-    QCheckBox::setVisible(visible);
-    if (m_editor && m_editor->parentWidget()) m_editor->setVisible(visible);
-}
-
-bool TQueryControl::event(QEvent* event)
-{
-    const bool result = QCheckBox::event(event);
-    switch (event->type()) {
-    case QEvent::ParentChange:
-        adoptParent();
-        break;
-    case QEvent::Move:
-    case QEvent::Resize:
-        placeEditor();
-        break;
-    case QEvent::FontChange:
-        adjustSize();
-        break;
-    case QEvent::EnabledChange:
-        // Only the check box's own Enabled is copied; a parent's change reaches the editor
-        // by itself, and an unticked editor stays disabled.
-        if (internal::ownEnabled(*this) != m_ownEnabled) {
-            m_ownEnabled = internal::ownEnabled(*this);
-            if (m_editor) m_editor->setEnabled(m_ownEnabled && isChecked());
-        }
-        break;
-    case QEvent::LayoutDirectionChange:
-        if (m_editor) m_editor->setLayoutDirection(layoutDirection());
-        break;
-    default:
-        break;
-    }
-    return result;
 }
 
 void TQueryControl::makeEditor()
 {
     QWidget* editor = createEditor(m_subType);
     if (!editor) throw Error(objectName().toStdString() + "不认识该类型");
-    m_editor = editor;
+    setEditor(editor);
     editor->setEnabled(isChecked());
     m_checkLength = IsRange() ? RangeLength : SingleLength;
     applyCheckLength();
 }
 
-void TQueryControl::adoptParent()
+internal::Side TQueryControl::editorSide() const
 {
-    QWidget* parent = parentWidget();
-    if (parent && internal::ownVisible(*this)) QCheckBox::setVisible(true);
-    if (!m_editor) return;
-    internal::followParent(*m_editor, parent, true);
-    m_editor->setEnabled(isChecked());
+    return internal::sideOf(m_position);
+}
+
+bool TQueryControl::editorEnabled(bool ownEnabled) const
+{
+    // An unticked editor stays disabled.
+    return ownEnabled && isChecked();
+}
+
+void TQueryControl::editorAdopted(QWidget& editor, QWidget* /*parent*/)
+{
+    editor.setEnabled(isChecked());
     applyCheckLength();
-    placeEditor();
 }
 
 void TQueryControl::applyCheckLength()
 {
-    if (!m_editor || m_checkLength == 0) return;
+    QWidget* editor = Editor();
+    if (!editor || m_checkLength == 0) return;
     switch (m_subType) {
     case TQuSubType::stQuIntegerEdit:
-        static_cast<TIntegerSpan*>(m_editor.data())->SetCombinedWidth(m_checkLength);
+        static_cast<TIntegerSpan*>(editor)->SetCombinedWidth(m_checkLength);
         break;
     case TQuSubType::stQuFloatEdit:
-        static_cast<TFloatSpan*>(m_editor.data())->SetCombinedWidth(m_checkLength);
+        static_cast<TFloatSpan*>(editor)->SetCombinedWidth(m_checkLength);
         break;
     case TQuSubType::stQuDateTimePicker:
-        static_cast<TTimeSpan*>(m_editor.data())->SetCombinedWidth(m_checkLength);
+        static_cast<TTimeSpan*>(editor)->SetCombinedWidth(m_checkLength);
         break;
     default:
-        m_editor->resize(m_checkLength, m_editor->height());
+        editor->resize(m_checkLength, editor->height());
         break;
     }
 }
 
-void TQueryControl::placeEditor()
+void TQueryControl::editorPlaced(QWidget& editor)
 {
-    if (!m_editor) return;
-    m_editor->move(internal::editorPosition(geometry(), m_editor->size(), sideOf(m_position),
-                                            /*centre=*/true));
     switch (m_subType) {
     case TQuSubType::stQuIntegerEdit:
-        static_cast<TIntegerSpan*>(m_editor.data())->PlaceParts();
+        static_cast<TIntegerSpan&>(editor).PlaceParts();
         break;
     case TQuSubType::stQuFloatEdit:
-        static_cast<TFloatSpan*>(m_editor.data())->PlaceParts();
+        static_cast<TFloatSpan&>(editor).PlaceParts();
         break;
     case TQuSubType::stQuDateTimePicker:
-        static_cast<TTimeSpan*>(m_editor.data())->PlaceParts();
+        static_cast<TTimeSpan&>(editor).PlaceParts();
         break;
     default:
         break;
@@ -246,10 +189,11 @@ void TQueryControl::placeEditor()
 
 void TQueryControl::onToggled(bool checked)
 {
-    if (!m_editor || !internal::ownVisible(*m_editor)) return;
-    m_editor->setEnabled(checked);
+    QWidget* editor = Editor();
+    if (!editor || !internal::ownVisible(*editor)) return;
+    editor->setEnabled(checked);
     if (checked) {
-        if (m_editor->isVisible()) m_editor->setFocus();
+        if (editor->isVisible()) editor->setFocus();
         return;
     }
     clearValue();
@@ -260,22 +204,22 @@ void TQueryControl::clearValue()
     switch (m_subType) {
     case TQuSubType::stQuEdit:
     case TQuSubType::stQuSafeEdit:
-        static_cast<QLineEdit*>(m_editor.data())->clear();
+        static_cast<QLineEdit*>(Editor())->clear();
         break;
     case TQuSubType::stQuComboBox:
-        static_cast<QComboBox*>(m_editor.data())->setEditText(QString());
+        static_cast<QComboBox*>(Editor())->setEditText(QString());
         break;
     case TQuSubType::stQuVelCombobox:
-        static_cast<TVelComboBox*>(m_editor.data())->SetInnerCode(QString());
+        static_cast<TVelComboBox*>(Editor())->SetInnerCode(QString());
         break;
     case TQuSubType::stQuIntegerEdit: {
-        auto* span = static_cast<TIntegerSpan*>(m_editor.data());
+        auto* span = static_cast<TIntegerSpan*>(Editor());
         span->SetNumber(0);
         span->UpperEdit()->SetNumber(0);
         break;
     }
     case TQuSubType::stQuFloatEdit: {
-        auto* span = static_cast<TFloatSpan*>(m_editor.data());
+        auto* span = static_cast<TFloatSpan*>(Editor());
         span->SetValue(0);
         span->UpperEdit()->SetValue(0);
         break;
@@ -290,17 +234,17 @@ std::string TQueryControl::valueText() const
     switch (m_subType) {
     case TQuSubType::stQuEdit:
     case TQuSubType::stQuSafeEdit:
-        return platform::toGbk(static_cast<QLineEdit*>(m_editor.data())->text());
+        return platform::toGbk(static_cast<QLineEdit*>(Editor())->text());
     case TQuSubType::stQuComboBox:
-        return platform::toGbk(static_cast<QComboBox*>(m_editor.data())->currentText());
+        return platform::toGbk(static_cast<QComboBox*>(Editor())->currentText());
     case TQuSubType::stQuVelCombobox:
-        return platform::toGbk(static_cast<TVelComboBox*>(m_editor.data())->InnerCode());
+        return platform::toGbk(static_cast<TVelComboBox*>(Editor())->InnerCode());
     case TQuSubType::stQuIntegerEdit:
-        return static_cast<TIntegerSpan*>(m_editor.data())->GetRangeCondition();
+        return static_cast<TIntegerSpan*>(Editor())->GetRangeCondition();
     case TQuSubType::stQuFloatEdit:
-        return static_cast<TFloatSpan*>(m_editor.data())->GetRangeCondition();
+        return static_cast<TFloatSpan*>(Editor())->GetRangeCondition();
     case TQuSubType::stQuDateTimePicker:
-        return static_cast<TTimeSpan*>(m_editor.data())->GetRangeCondition();
+        return static_cast<TTimeSpan*>(Editor())->GetRangeCondition();
     }
     throw Error(objectName().toStdString() + "不认识该类型");
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ConditionText.h"
+#include "internal/EditorHost.h"
 
 #include <QCheckBox>
-#include <QPointer>
 #include <string>
 
 namespace corvo::controls {
@@ -33,7 +33,7 @@ enum class TOpChar { opEqual, opAbove, opBelow, opUnEqual, opAboveEqual, opBelow
 /// ranges (a date range keeps its dates). The editor stands on the check box's parent, 3
 /// pixels from it on the `CheckPosition` side, centred vertically beside it; placed again as
 /// the input control places its editor.
-class TQueryControl : public QCheckBox {
+class TQueryControl : public internal::EditorHost<QCheckBox> {
     Q_OBJECT
 public:
     /// Makes the editor (an edit) and starts unticked with a disabled, cleared editor.
@@ -42,7 +42,6 @@ public:
     /// sub type outside the table.
     TQueryControl(QWidget* parent, std::string fieldName, TQuCheckFieldType fieldType,
                   TQuSubType subType, TOpChar opChar);
-    ~TQueryControl() override;
 
     /// The column the condition is written on (GBK).
     const std::string& FieldName() const noexcept { return m_fieldName; }
@@ -74,25 +73,19 @@ public:
     /// True for the integer, float and date ranges.
     bool IsRange() const noexcept;
 
-    /// The editor, or nullptr when it was destroyed from outside.
-    QWidget* Editor() const noexcept { return m_editor; }
-
     /// Empty when unticked; otherwise the condition on FieldName: `f = 'v'`, `f like '%v%'`
     /// (opLike on a string) or, for a range, `f  between 'a' and 'b'` (two spaces). Throws
     /// corvo::Error with the message the user sees for a value the condition cannot take.
     std::string GetCondition() const;
 
-    void setVisible(bool visible) override;
-
-protected:
-    bool event(QEvent* event) override;
-
 private:
     void init();
-    void makeEditor();
-    void adoptParent();
+    void makeEditor() override;
+    internal::Side editorSide() const override;
+    bool editorEnabled(bool ownEnabled) const override;
+    void editorAdopted(QWidget& editor, QWidget* parent) override;
+    void editorPlaced(QWidget& editor) override;
     void applyCheckLength();
-    void placeEditor();
     void onToggled(bool checked);
     void clearValue();
     std::string valueText() const;
@@ -103,9 +96,7 @@ private:
     TOpChar m_opChar = TOpChar::opEqual;
     TQuCheckPosition m_position = TQuCheckPosition::lpRight;
     bool m_required = false;
-    bool m_ownEnabled = true;
     int m_checkLength = 0;
-    QPointer<QWidget> m_editor;
 };
 
 } // namespace corvo::controls
