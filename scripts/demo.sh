@@ -31,6 +31,7 @@ fi
     > "$data/server.out" 2> "$data/server.log" &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true' EXIT
+trap 'exit 130' INT TERM
 for _ in $(seq 1 100); do
     grep -q '^listening on' "$data/server.out" 2>/dev/null && break
     kill -0 "$server" 2>/dev/null || { cat "$data/server.log" >&2; exit 1; }
