@@ -8,6 +8,7 @@
 #include "server/service/LoginService.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -33,17 +34,18 @@ private:
     ServiceHost& m_host;
 };
 
+std::string newFolder()
+{
+    char dir[] = "/tmp/corvo-host-test-XXXXXX";
+    return mkdtemp(dir);
+}
+
 struct ServiceHostTest : ::testing::Test {
-    ServiceHostTest()
-    {
-        char dir[] = "/tmp/corvo-host-test-XXXXXX";
-        folder = mkdtemp(dir);
-        db = storage::Database::open("sqlite:" + folder + "/empty.db",
-                                     storage::OpenMode::CreateIfMissing);
-    }
-    ~ServiceHostTest() override { std::system(("rm -rf '" + folder + "'").c_str()); }
-    std::string folder;
-    std::unique_ptr<storage::Database> db;
+    ~ServiceHostTest() override { std::filesystem::remove_all(folder); }
+    // In this order: the context refers to the database.
+    std::string folder = newFolder();
+    std::unique_ptr<storage::Database> db = storage::Database::open(
+        "sqlite:" + folder + "/empty.db", storage::OpenMode::CreateIfMissing);
     ServerContext context{*db, SessionStore(), Credentials(1000), {}};
 };
 
