@@ -541,7 +541,7 @@ void materials(Seeder& seed, const Catalogue& c)
     struct Material {
         const char* name;
         const char* helpIndex;
-        const char* spec;
+        const char* standard; // the 规格 column
         const char* unit;
         int cents;
     };
@@ -561,7 +561,7 @@ void materials(Seeder& seed, const Catalogue& c)
                                   {"Code", code},
                                   {"Name", m.name},
                                   {"HelpIndex", m.helpIndex},
-                                  {"Spec", m.spec},
+                                  {"Spec", m.standard},
                                   {"TUnitID", paramId(std::string("TUnitID_") + m.unit)},
                                   {"InPrice", money(m.cents)},
                                   {"TOwnerID", c.company},
