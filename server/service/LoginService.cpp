@@ -241,6 +241,7 @@ std::vector<ServiceClass> applicationServerClasses()
     classes.push_back(make(app::Query, "Corvo.Query", "query", true));
     classes.back().methods[app::query::SingleTable] = {"SingleTableQuery", &singleTableQuery};
     classes.back().methods[app::query::MasterDetail] = {"MasterDetailQuery", &masterDetailQuery};
+    classes.back().methods[app::query::Summary] = {"SummaryQuery", &summaryQuery};
     classes.push_back(make(app::Insert, "Corvo.Insert", "insert", true));
     classes.push_back(make(app::Update, "Corvo.Update", "update", true));
     classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));

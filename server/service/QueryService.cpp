@@ -10,6 +10,7 @@
 #include "server/sql/StatementBuilder.h"
 
 #include <algorithm>
+#include <map>
 
 namespace corvo::server {
 
@@ -24,19 +25,64 @@ void requireRow(TParamData& packet, std::string_view name)
         throw Error("参数[" + std::string(name) + "]不存在,请确定该参数已经在参数对象中!");
 }
 
-/// The masters of the clause set, read in the transaction.
-void readMasters(ServiceCall& call, storage::Transaction& tx, const schema::Dictionary& dict,
-                 TParamData& packet, TClientDataSet& masters)
+/// The masters of the clause set, read in the transaction; returns the column a "sum" row
+/// names (empty when none) and the queried table.
+std::pair<std::string, std::string> readMasters(ServiceCall& call, storage::Transaction& tx,
+                                                const schema::Dictionary& dict, TParamData& packet,
+                                                TClientDataSet& masters, bool everyPage = false)
 {
     requireRow(packet, "TMaster");
     TClientDataSet clauseSet;
     clauseSet.SetData(packet.GetParamData("TMaster"));
-    const auto clauses = sql::clausesOf(clauseSet);
+    auto clauses = sql::clausesOf(clauseSet);
+    if (everyPage)
+        for (sql::Clause& c : clauses)
+            if (c.kind == "select" && c.text.starts_with("top ")) {
+                // A summary is over every row, whatever page the form asks for.
+                const std::size_t end = c.text.find(' ', 4);
+                c.text = end == std::string::npos ? std::string() : c.text.substr(end + 1);
+                break;
+            }
     const sql::Statement statement = sql::buildStatement(
         dict, clauses, {call.server.db.dialect(), call.session ? call.session->ownerId : ""});
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     schema::rowsToDataSet(schema::TableLayout::resolve(dict, statement.table), statement.columns,
                           rows, masters);
+    return {statement.groupBy, statement.table};
+}
+
+bool isNumber(FieldType t)
+{
+    switch (t) {
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::Largeint:
+    case FieldType::Float:
+    case FieldType::BCD:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Variant plus(const Variant& a, const Variant& b)
+{
+    if (a.isNull()) return b;
+    if (b.isNull()) return a;
+    if (a.type() == Variant::Type::Integer && b.type() == Variant::Type::Integer) {
+        int64_t sum = 0;
+        if (__builtin_add_overflow(a.asInteger(), b.asInteger(), &sum))
+            throw Error("汇总结果超出范围");
+        return Variant(sum);
+    }
+    if (a.type() == Variant::Type::Decimal && b.type() == Variant::Type::Decimal &&
+        a.asDecimal().scale == b.asDecimal().scale) {
+        Decimal sum = a.asDecimal();
+        if (__builtin_add_overflow(sum.units, b.asDecimal().units, &sum.units))
+            throw Error("汇总结果超出范围");
+        return Variant(sum);
+    }
+    return Variant(a.toDouble() + b.toDouble());
 }
 
 std::vector<std::string> columnTexts(TClientDataSet& rows, std::string_view field)
@@ -117,6 +163,72 @@ bool singleTableQuery(ServiceCall& call, TParamData& packet)
     readMasters(call, *tx, dict, packet, masters);
     tx->commit();
     packet.SetParamData("TMaster", masters.Data());
+    return true;
+}
+
+bool summaryQuery(ServiceCall& call, TParamData& packet)
+{
+    auto tx = call.server.db.begin(storage::TransactionMode::Read);
+    const schema::Dictionary dict = schema::loadDictionary(*tx);
+    TClientDataSet rows;
+    const auto [group, table] = readMasters(call, *tx, dict, packet, rows, true);
+    tx->commit();
+    const auto layout = schema::TableLayout::resolve(dict, table);
+
+    // The kept fields: the grouping column, what is joined through it, the numbers.
+    const std::string groupGbk = gbk::fromUtf8(group);
+    std::vector<int> kept, summed;
+    for (int f = 0; f < rows.FieldCount(); ++f) {
+        const std::string name = gbk::toUtf8(rows.Fields(f).FieldName());
+        const int at = layout.columnIndex(name);
+        const schema::LayoutColumn* column =
+            at < 0 ? nullptr : &layout.columns()[static_cast<std::size_t>(at)];
+        const bool joinedThroughGroup =
+            column && !column->stored() &&
+            gbk::equalsIgnoreCase(layout.joins()[static_cast<std::size_t>(column->join)].keyColumn,
+                                  group);
+        if (!group.empty() && (gbk::equalsIgnoreCase(name, group) || joinedThroughGroup)) {
+            kept.push_back(f);
+        } else if (isNumber(rows.Fields(f).DataType())) {
+            kept.push_back(f);
+            summed.push_back(f);
+        }
+    }
+    if (!group.empty() && rows.FieldIndexOf(groupGbk) < 0)
+        throw Error("汇总字段[" + group + "]不在查询结果中");
+
+    TClientDataSet result;
+    for (int f : kept)
+        result.FieldDefs().Add(rows.Fields(f).FieldName(), rows.Fields(f).DataType(),
+                               rows.Fields(f).Size());
+    result.CreateDataSet();
+    std::map<std::string, int> rowOfGroup; // group text -> result RecNo
+    const int groupField = group.empty() ? -1 : rows.FieldIndexOf(groupGbk);
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const std::string key = groupField < 0 ? std::string() : rows.Fields(groupField).AsString();
+        const auto found = rowOfGroup.find(key);
+        if (found == rowOfGroup.end()) {
+            result.Append();
+            for (std::size_t i = 0; i < kept.size(); ++i)
+                if (!rows.Fields(kept[i]).IsNull())
+                    result.Fields(static_cast<int>(i))
+                        .SetAsVariant(rows.Fields(kept[i]).AsVariant());
+            result.Post();
+            rowOfGroup.emplace(key, result.RecNo());
+            continue;
+        }
+        result.SetRecNo(found->second);
+        result.Edit();
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            if (std::find(summed.begin(), summed.end(), kept[i]) == summed.end()) continue;
+            TField& target = result.Fields(static_cast<int>(i));
+            target.SetAsVariant(plus(target.AsVariant(), rows.Fields(kept[i]).AsVariant()));
+        }
+        result.Post();
+    }
+    result.MergeChangeLog();
+    result.First();
+    packet.SetParamData("TMaster", result.Data());
     return true;
 }
 

@@ -14,4 +14,9 @@ bool singleTableQuery(ServiceCall& call, TParamData& packet);
 /// code + "Size" is a table too gives its rows under "TDetailListQuery".
 bool masterDetailQuery(ServiceCall& call, TParamData& packet);
 
+/// Query server, method 4: the clause set's rows summed per value of the column its "sum" row
+/// names (one row over all when there is none): the grouping column, the display columns
+/// joined through it, and every number column summed.
+bool summaryQuery(ServiceCall& call, TParamData& packet);
+
 } // namespace corvo::server

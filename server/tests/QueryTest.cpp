@@ -144,6 +144,32 @@ TEST_F(QueryTest, MasterDetailQueryReturnsTheLinesOfThePageAndTheirSizes)
         EXPECT_TRUE(masters.Locate("ObjID", Variant(lines.FieldByName("ParentID").AsString())));
 }
 
+TEST_F(QueryTest, SummaryGivesOneRowPerGroupOverEveryPage)
+{
+    TSQLAdder grouped, all;
+    clauses(grouped, "TStockOut", "FirstPage");
+    grouped.AddClause("sum", "TWarehouseID");
+    clauses(all, "TStockOut", "AllPage");
+    TParamData summary(paramkind::Data), rows(paramkind::Data);
+    queryPacket(summary, grouped);
+    queryPacket(rows, all);
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::Summary, summary));
+    ASSERT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, rows));
+
+    TCustomEntity groups, lines;
+    groups.SetData(summary.GetParamData("TMaster"));
+    lines.SetData(rows.GetParamData("TMaster"));
+    ASSERT_GT(lines.RecordCount(), 20) << "enough rows for more than one page";
+    EXPECT_GE(groups.FieldIndexOf("TWarehouseID"), 0);
+    EXPECT_LT(groups.FieldIndexOf("Code"), 0) << "texts other than the group are not kept";
+    lines.RemoveDuplicates("TWarehouseID", "");
+    EXPECT_EQ(groups.RecordCount(), lines.RecordCount());
+
+    TCustomEntity again;
+    again.SetData(rows.GetParamData("TMaster"));
+    EXPECT_NEAR(groups.SumField("TotalAmount"), again.SumField("TotalAmount"), 0.005);
+}
+
 TEST_F(QueryTest, HostileConditionsAreRefusedAndChangeNothing)
 {
     for (const char* where :
