@@ -3,6 +3,7 @@
 // A real database for the statements to run on: the system dictionary, the minimal company and
 // a few rows of another company and of none, in a SQLite file or in a private schema on the
 // PostgreSQL server named by CORVO_TEST_PG_URL.
+#include "HostileClauses.h"
 #include "server/schema/Dictionary.h"
 #include "server/sql/StatementBuilder.h"
 #include "server/storage/Database.h"
@@ -15,7 +16,6 @@
 
 namespace corvo::server::sql::test {
 
-inline constexpr const char* OtherOrgan = "{C0B5FFFF-0000-4000-8000-000000000001}";
 inline constexpr const char* EmptyGuid = "{00000000-0000-0000-0000-000000000000}";
 
 /// CORVO_TEST_PG_URL when set and not empty.
