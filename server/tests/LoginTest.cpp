@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 namespace corvo::server::test {
 namespace {
@@ -172,6 +173,29 @@ TEST_P(LoginTest, SecondServerProcessAcceptsTheSession)
     conn.setURL(second.url());
     conn.setServerGUID(std::string(app::Query));
     EXPECT_NO_THROW(conn.Open());
+}
+
+TEST_P(LoginTest, EachDemoUserGetsExactlyTheRightsOfItsRole)
+{
+    struct Case {
+        const char* organ;
+        const char* user;
+        std::set<std::string> rights; ///< names of the granted modules and groups; empty: all
+    };
+    for (const Case& c :
+         {Case{"LS", "clerk", {"销售日报", "销售出库", "库存查询", "操作手册"}},
+          Case{"DEMO", "buyer", {"采购管理", "商品", "库存查询"}}, Case{"DEMO", "admin", {}}}) {
+        LoginPacket packet(c.organ, c.user, c.user);
+        ASSERT_TRUE(remote::CallServer(conn, app::Login, app::login::Login, packet)) << c.user;
+        auto rights = rowsOf(packet, "TUserModule");
+        std::set<std::string> granted;
+        for (rights->First(); !rights->Eof(); rights->Next())
+            granted.insert(gbk::toUtf8(rights->FieldByName("TModuleName").AsString()));
+        if (c.rights.empty())
+            EXPECT_EQ(rights->RecordCount(), rowsOf(packet, "TModule")->RecordCount()) << c.user;
+        else
+            EXPECT_EQ(granted, c.rights) << c.user;
+    }
 }
 
 TEST_P(LoginTest, StopsCleanlyOnSigterm)
