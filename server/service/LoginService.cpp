@@ -242,6 +242,7 @@ std::vector<ServiceClass> applicationServerClasses()
     classes.back().methods[app::query::SingleTable] = {"SingleTableQuery", &singleTableQuery};
     classes.back().methods[app::query::MasterDetail] = {"MasterDetailQuery", &masterDetailQuery};
     classes.back().methods[app::query::Summary] = {"SummaryQuery", &summaryQuery};
+    classes.back().methods[app::query::SizeSummary] = {"SizeSummaryQuery", &sizeSummaryQuery};
     classes.push_back(make(app::Insert, "Corvo.Insert", "insert", true));
     classes.push_back(make(app::Update, "Corvo.Update", "update", true));
     classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));

@@ -10,7 +10,9 @@
 #include "server/sql/StatementBuilder.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <optional>
 
 namespace corvo::server {
 
@@ -232,7 +234,57 @@ bool summaryQuery(ServiceCall& call, TParamData& packet)
     return true;
 }
 
-bool masterDetailQuery(ServiceCall& call, TParamData& packet)
+namespace {
+
+/// Merges the rows per key (read on the current row): the first row of a key stays, with the
+/// sums of its number columns except prices and sequence numbers. Returns, for every row's
+/// ObjID, the ObjID of the row it went into.
+std::map<std::string, std::string> mergeByKey(TClientDataSet& rows,
+                                              const std::function<std::string()>& keyOf)
+{
+    std::vector<int> summed;
+    for (int f = 0; f < rows.FieldCount(); ++f) {
+        const std::string& name = rows.Fields(f).FieldName();
+        if (isNumber(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
+            name != "SizeNo")
+            summed.push_back(f);
+    }
+    TClientDataSet merged;
+    merged.SetData(rows.Data());
+    merged.EmptyDataSet();
+    const int objId = rows.FieldIndexOf("ObjID");
+    std::map<std::string, int> rowOfKey;
+    std::map<std::string, std::string> into;
+    std::vector<std::string> firstIds;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const std::string key = keyOf();
+        const std::string id = objId < 0 ? std::string() : rows.Fields(objId).AsString();
+        const auto found = rowOfKey.find(key);
+        if (found == rowOfKey.end()) {
+            merged.Append();
+            for (int f = 0; f < rows.FieldCount(); ++f)
+                if (!rows.Fields(f).IsNull())
+                    merged.Fields(f).SetAsVariant(rows.Fields(f).AsVariant());
+            merged.Post();
+            rowOfKey.emplace(key, merged.RecNo());
+            firstIds.push_back(id);
+            into[id] = id;
+            continue;
+        }
+        merged.SetRecNo(found->second);
+        into[id] = firstIds[static_cast<std::size_t>(found->second - 1)];
+        merged.Edit();
+        for (int f : summed)
+            merged.Fields(f).SetAsVariant(
+                plus(merged.Fields(f).AsVariant(), rows.Fields(f).AsVariant()));
+        merged.Post();
+    }
+    merged.MergeChangeLog();
+    rows.SetData(merged.Data());
+    return into;
+}
+
+bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
 {
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
     const schema::Dictionary dict = schema::loadDictionary(*tx);
@@ -250,11 +302,35 @@ bool masterDetailQuery(ServiceCall& call, TParamData& packet)
         TClientDataSet details;
         readChildren(*tx, dict, detailTable, columnTexts(masters, "ObjID"), owner, details);
         const std::string sizeTable = detailTable + "Size";
+        std::optional<TClientDataSet> sizes;
         if (dict.findTable(sizeTable)) {
-            TClientDataSet sizes;
-            readChildren(*tx, dict, sizeTable, columnTexts(details, "ObjID"), owner, sizes);
-            packet.SetParamData("TDetailListQuery", sizes.Data());
+            sizes.emplace();
+            readChildren(*tx, dict, sizeTable, columnTexts(details, "ObjID"), owner, *sizes);
         }
+        const int product = details.FieldIndexOf("TProductID");
+        if (byProduct && product >= 0) {
+            // One line per product; its sizes summed per size under that line.
+            const auto lineOf =
+                mergeByKey(details, [&] { return details.Fields(product).AsString(); });
+            if (sizes) {
+                const int parent = sizes->FieldIndexOf("ParentID");
+                const int sizeNo = sizes->FieldIndexOf("SizeNo");
+                if (parent >= 0)
+                    mergeByKey(*sizes, [&] {
+                        const auto line = lineOf.find(sizes->Fields(parent).AsString());
+                        const std::string merged =
+                            line == lineOf.end() ? sizes->Fields(parent).AsString() : line->second;
+                        if (merged != sizes->Fields(parent).AsString()) {
+                            sizes->Edit();
+                            sizes->Fields(parent).SetAsString(merged);
+                            sizes->Post();
+                        }
+                        return merged + "/" +
+                               (sizeNo < 0 ? std::string() : sizes->Fields(sizeNo).AsString());
+                    });
+            }
+        }
+        if (sizes) packet.SetParamData("TDetailListQuery", sizes->Data());
         reshape(details, shape);
         packet.SetParamData("TDetailQuery", shape.Data());
         packet.SetParamValue("TDetail", Variant("1"));
@@ -262,6 +338,18 @@ bool masterDetailQuery(ServiceCall& call, TParamData& packet)
     tx->commit();
     packet.SetParamData("TMaster", masters.Data());
     return true;
+}
+
+} // namespace
+
+bool masterDetailQuery(ServiceCall& call, TParamData& packet)
+{
+    return masterDetail(call, packet, false);
+}
+
+bool sizeSummaryQuery(ServiceCall& call, TParamData& packet)
+{
+    return masterDetail(call, packet, true);
 }
 
 } // namespace corvo::server

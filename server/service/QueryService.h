@@ -19,4 +19,9 @@ bool masterDetailQuery(ServiceCall& call, TParamData& packet);
 /// joined through it, and every number column summed.
 bool summaryQuery(ServiceCall& call, TParamData& packet);
 
+/// Query server, method 5: as method 3, with the detail lines summed per product (the first
+/// line of a product stands for all; its number columns but prices hold the sums) and their
+/// size rows summed per size under that line.
+bool sizeSummaryQuery(ServiceCall& call, TParamData& packet);
+
 } // namespace corvo::server

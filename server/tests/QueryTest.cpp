@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 namespace corvo::server::test {
 namespace {
@@ -142,6 +143,39 @@ TEST_F(QueryTest, MasterDetailQueryReturnsTheLinesOfThePageAndTheirSizes)
     // Every line belongs to one of the masters of the page.
     for (lines.First(); !lines.Eof(); lines.Next())
         EXPECT_TRUE(masters.Locate("ObjID", Variant(lines.FieldByName("ParentID").AsString())));
+}
+
+TEST_F(QueryTest, SizeSummaryGivesOneLinePerProductWithItsSizesSummed)
+{
+    auto ask = [&](int32_t method, TParamData& packet) {
+        TSQLAdder adder;
+        clauses(adder, "TStockOut", "FirstPage");
+        queryPacket(packet, adder);
+        packet.SetParamData("TDetailQuery",
+                            registry.BuildEntity("TStockOutList", "TDetailQuery").Data());
+        ASSERT_TRUE(remote::CallServer(conn, app::Query, method, packet));
+    };
+    TParamData plain(paramkind::Data), summed(paramkind::Data);
+    ask(app::query::MasterDetail, plain);
+    ask(app::query::SizeSummary, summed);
+
+    TCustomEntity lines, summary, sizes, summarySizes;
+    lines.SetData(plain.GetParamData("TDetailQuery"));
+    summary.SetData(summed.GetParamData("TDetailQuery"));
+    sizes.SetData(plain.GetParamData("TDetailListQuery"));
+    summarySizes.SetData(summed.GetParamData("TDetailListQuery"));
+    ASSERT_GT(lines.RecordCount(), summary.RecordCount());
+    EXPECT_DOUBLE_EQ(summary.SumField("Quantity"), lines.SumField("Quantity"));
+    EXPECT_DOUBLE_EQ(summarySizes.SumField("Quantity"), sizes.SumField("Quantity"));
+    std::set<std::string> products, lineSizes;
+    for (summary.First(); !summary.Eof(); summary.Next())
+        EXPECT_TRUE(products.insert(summary.FieldByName("TProductID").AsString()).second);
+    for (summarySizes.First(); !summarySizes.Eof(); summarySizes.Next()) {
+        const std::string parent = summarySizes.FieldByName("ParentID").AsString();
+        EXPECT_TRUE(summary.Locate("ObjID", Variant(parent))) << "a size under a summary line";
+        EXPECT_TRUE(
+            lineSizes.insert(parent + summarySizes.FieldByName("SizeNo").AsString()).second);
+    }
 }
 
 TEST_F(QueryTest, SummaryGivesOneRowPerGroupOverEveryPage)
