@@ -1,5 +1,6 @@
 #include "LoginService.h"
 
+#include "OwnerScope.h"
 #include "QueryService.h"
 #include "Values.h"
 #include "entity/Error.h"
@@ -54,12 +55,7 @@ void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::s
                 std::vector<Value> params = {})
 {
     const auto layout = schema::TableLayout::resolve(dict, table);
-    if (layout.columnIndex("TOwnerID") >= 0) {
-        // The company's rows and the rows that belong to nobody (shared parameters).
-        const std::string scope = "(\"TOwnerID\" = ? or \"TOwnerID\" is null or \"TOwnerID\" = '')";
-        where = where.empty() ? scope : "(" + where + ") and " + scope;
-        params.emplace_back(ownerId);
-    }
+    if (layout.columnIndex("TOwnerID") >= 0) addOwnerScope(where, params, ownerId);
     schema::readTable(tx, dict, table, {std::move(where), std::move(params)}, out);
 }
 
@@ -120,19 +116,19 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
 
     // Look-ups in a read transaction; the slow hash runs outside any transaction so it never
     // holds a lock.
-    schema::Dictionary dict;
+    std::shared_ptr<const schema::Dictionary> dictionary;
     TClientDataSet organ, user;
     std::optional<Credential> credential;
     {
         auto tx = db.begin(storage::TransactionMode::Read);
-        dict = schema::loadDictionary(*tx);
-        schema::readTable(*tx, dict, "TOrgan", {"\"Code\" = ?", {Value(request->organCode)}},
+        dictionary = call.server.dictionaries->get(*tx);
+        schema::readTable(*tx, *dictionary, "TOrgan", {"\"Code\" = ?", {Value(request->organCode)}},
                           organ);
         if (organ.RecordCount() != 1) return false;
         organ.First();
         const std::string organId = fieldText(organ, "ObjID");
         schema::readTable(
-            *tx, dict, "TUser",
+            *tx, *dictionary, "TUser",
             {"\"Code\" = ? and \"TOrganID\" = ?", {Value(request->userCode), Value(organId)}},
             user);
         if (user.RecordCount() != 1) return false;
@@ -142,6 +138,7 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
         tx->commit();
     }
     if (!credential) return false;
+    const schema::Dictionary& dict = *dictionary;
     const int64_t now = unixNow();
     const std::string userId = fieldText(user, "ObjID");
     if (call.server.credentials.waitSeconds(*credential, now) > 0) return false;

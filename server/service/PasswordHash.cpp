@@ -1,5 +1,6 @@
 #include "PasswordHash.h"
 
+#include "Hex.h"
 #include "entity/Error.h"
 
 #include <charconv>
@@ -17,18 +18,6 @@ constexpr int SaltBytes = 16;
 constexpr int HashBytes = 32;
 // A stored text may not make a check arbitrarily slow.
 constexpr int MaxIterations = 10'000'000;
-
-std::string hex(const unsigned char* data, std::size_t n)
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 15];
-    }
-    return out;
-}
 
 bool unhex(std::string_view text, std::vector<unsigned char>& out)
 {
@@ -63,7 +52,7 @@ std::string hashPassword(std::string_view encoded, int iterations)
     if (RAND_bytes(salt.data(), SaltBytes) != 1) throw Error("No random bytes for a salt");
     const auto hash = derive(encoded, salt, iterations);
     return std::string(Scheme) + "$" + std::to_string(iterations) + "$" +
-           hex(salt.data(), salt.size()) + "$" + hex(hash.data(), hash.size());
+           toHex(salt.data(), salt.size()) + "$" + toHex(hash.data(), hash.size());
 }
 
 bool verifyPassword(std::string_view encoded, std::string_view stored)

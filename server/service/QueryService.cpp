@@ -1,5 +1,6 @@
 #include "QueryService.h"
 
+#include "OwnerScope.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
@@ -117,10 +118,7 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
             params.emplace_back(parents[i]);
         }
         where += ")";
-        if (owned) {
-            where += " and (\"TOwnerID\" = ? or \"TOwnerID\" is null or \"TOwnerID\" = '')";
-            params.emplace_back(ownerId);
-        }
+        if (owned) addOwnerScope(where, params, ownerId);
         TClientDataSet part;
         schema::readTable(tx, dict, table, {where, params}, part);
         for (part.First(); !part.Eof(); part.Next()) {
@@ -155,12 +153,81 @@ void reshape(TClientDataSet& rows, TClientDataSet& shape)
     shape.First();
 }
 
+/// Rows merged per key (read on the current row) into `out`: the kept fields of the first row
+/// of each key, the summed ones (a subset of the kept) adding up over the key's rows. Returns,
+/// for every row's ObjID, the ObjID of the row it went into.
+std::map<std::string, std::string> mergeByKey(TClientDataSet& rows, const std::vector<int>& kept,
+                                              const std::vector<int>& summed,
+                                              const std::function<std::string()>& keyOf,
+                                              TClientDataSet& out)
+{
+    TClientDataSet merged;
+    for (int f : kept)
+        merged.FieldDefs().Add(rows.Fields(f).FieldName(), rows.Fields(f).DataType(),
+                               rows.Fields(f).Size());
+    merged.CreateDataSet();
+    const int objId = rows.FieldIndexOf("ObjID");
+    std::map<std::string, int> rowOfKey;
+    std::map<std::string, std::string> into;
+    std::vector<std::string> firstIds;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const std::string key = keyOf();
+        const std::string id = objId < 0 ? std::string() : rows.Fields(objId).AsString();
+        const auto found = rowOfKey.find(key);
+        if (found == rowOfKey.end()) {
+            merged.Append();
+            for (std::size_t i = 0; i < kept.size(); ++i)
+                if (!rows.Fields(kept[i]).IsNull())
+                    merged.Fields(static_cast<int>(i))
+                        .SetAsVariant(rows.Fields(kept[i]).AsVariant());
+            merged.Post();
+            rowOfKey.emplace(key, merged.RecNo());
+            firstIds.push_back(id);
+            into[id] = id;
+            continue;
+        }
+        merged.SetRecNo(found->second);
+        into[id] = firstIds[static_cast<std::size_t>(found->second - 1)];
+        merged.Edit();
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            if (std::find(summed.begin(), summed.end(), kept[i]) == summed.end()) continue;
+            TField& target = merged.Fields(static_cast<int>(i));
+            target.SetAsVariant(plus(target.AsVariant(), rows.Fields(kept[i]).AsVariant()));
+        }
+        merged.Post();
+    }
+    merged.MergeChangeLog();
+    merged.First();
+    out.SetData(merged.Data());
+    return into;
+}
+
+/// Merges document lines or their sizes in place: every field kept, the numbers summed but
+/// prices and sequence numbers.
+std::map<std::string, std::string> mergeLines(TClientDataSet& rows,
+                                              const std::function<std::string()>& keyOf)
+{
+    std::vector<int> all, summed;
+    for (int f = 0; f < rows.FieldCount(); ++f) {
+        all.push_back(f);
+        const std::string& name = rows.Fields(f).FieldName();
+        if (isNumber(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
+            name != "SizeNo")
+            summed.push_back(f);
+    }
+    TClientDataSet merged;
+    auto into = mergeByKey(rows, all, summed, keyOf, merged);
+    rows.SetData(merged.Data());
+    return into;
+}
+
 } // namespace
 
 bool singleTableQuery(ServiceCall& call, TParamData& packet)
 {
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
-    const schema::Dictionary dict = schema::loadDictionary(*tx);
+    const auto dictionary = call.server.dictionaries->get(*tx);
+    const schema::Dictionary& dict = *dictionary;
     TClientDataSet masters;
     readMasters(call, *tx, dict, packet, masters);
     tx->commit();
@@ -171,7 +238,8 @@ bool singleTableQuery(ServiceCall& call, TParamData& packet)
 bool summaryQuery(ServiceCall& call, TParamData& packet)
 {
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
-    const schema::Dictionary dict = schema::loadDictionary(*tx);
+    const auto dictionary = call.server.dictionaries->get(*tx);
+    const schema::Dictionary& dict = *dictionary;
     TClientDataSet rows;
     const auto [group, table] = readMasters(call, *tx, dict, packet, rows, true);
     tx->commit();
@@ -199,95 +267,23 @@ bool summaryQuery(ServiceCall& call, TParamData& packet)
     if (!group.empty() && rows.FieldIndexOf(groupGbk) < 0)
         throw Error("汇总字段[" + group + "]不在查询结果中");
 
-    TClientDataSet result;
-    for (int f : kept)
-        result.FieldDefs().Add(rows.Fields(f).FieldName(), rows.Fields(f).DataType(),
-                               rows.Fields(f).Size());
-    result.CreateDataSet();
-    std::map<std::string, int> rowOfGroup; // group text -> result RecNo
     const int groupField = group.empty() ? -1 : rows.FieldIndexOf(groupGbk);
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const std::string key = groupField < 0 ? std::string() : rows.Fields(groupField).AsString();
-        const auto found = rowOfGroup.find(key);
-        if (found == rowOfGroup.end()) {
-            result.Append();
-            for (std::size_t i = 0; i < kept.size(); ++i)
-                if (!rows.Fields(kept[i]).IsNull())
-                    result.Fields(static_cast<int>(i))
-                        .SetAsVariant(rows.Fields(kept[i]).AsVariant());
-            result.Post();
-            rowOfGroup.emplace(key, result.RecNo());
-            continue;
-        }
-        result.SetRecNo(found->second);
-        result.Edit();
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (std::find(summed.begin(), summed.end(), kept[i]) == summed.end()) continue;
-            TField& target = result.Fields(static_cast<int>(i));
-            target.SetAsVariant(plus(target.AsVariant(), rows.Fields(kept[i]).AsVariant()));
-        }
-        result.Post();
-    }
-    result.MergeChangeLog();
-    result.First();
+    TClientDataSet result;
+    mergeByKey(
+        rows, kept, summed,
+        [&] { return groupField < 0 ? std::string() : rows.Fields(groupField).AsString(); },
+        result);
     packet.SetParamData("TMaster", result.Data());
     return true;
 }
 
 namespace {
 
-/// Merges the rows per key (read on the current row): the first row of a key stays, with the
-/// sums of its number columns except prices and sequence numbers. Returns, for every row's
-/// ObjID, the ObjID of the row it went into.
-std::map<std::string, std::string> mergeByKey(TClientDataSet& rows,
-                                              const std::function<std::string()>& keyOf)
-{
-    std::vector<int> summed;
-    for (int f = 0; f < rows.FieldCount(); ++f) {
-        const std::string& name = rows.Fields(f).FieldName();
-        if (isNumber(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
-            name != "SizeNo")
-            summed.push_back(f);
-    }
-    TClientDataSet merged;
-    merged.SetData(rows.Data());
-    merged.EmptyDataSet();
-    const int objId = rows.FieldIndexOf("ObjID");
-    std::map<std::string, int> rowOfKey;
-    std::map<std::string, std::string> into;
-    std::vector<std::string> firstIds;
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const std::string key = keyOf();
-        const std::string id = objId < 0 ? std::string() : rows.Fields(objId).AsString();
-        const auto found = rowOfKey.find(key);
-        if (found == rowOfKey.end()) {
-            merged.Append();
-            for (int f = 0; f < rows.FieldCount(); ++f)
-                if (!rows.Fields(f).IsNull())
-                    merged.Fields(f).SetAsVariant(rows.Fields(f).AsVariant());
-            merged.Post();
-            rowOfKey.emplace(key, merged.RecNo());
-            firstIds.push_back(id);
-            into[id] = id;
-            continue;
-        }
-        merged.SetRecNo(found->second);
-        into[id] = firstIds[static_cast<std::size_t>(found->second - 1)];
-        merged.Edit();
-        for (int f : summed)
-            merged.Fields(f).SetAsVariant(
-                plus(merged.Fields(f).AsVariant(), rows.Fields(f).AsVariant()));
-        merged.Post();
-    }
-    merged.MergeChangeLog();
-    rows.SetData(merged.Data());
-    return into;
-}
-
 bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
 {
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
-    const schema::Dictionary dict = schema::loadDictionary(*tx);
+    const auto dictionary = call.server.dictionaries->get(*tx);
+    const schema::Dictionary& dict = *dictionary;
     TClientDataSet masters;
     readMasters(call, *tx, dict, packet, masters);
     const std::string owner = call.session ? call.session->ownerId : "";
@@ -311,12 +307,12 @@ bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
         if (byProduct && product >= 0) {
             // One line per product; its sizes summed per size under that line.
             const auto lineOf =
-                mergeByKey(details, [&] { return details.Fields(product).AsString(); });
+                mergeLines(details, [&] { return details.Fields(product).AsString(); });
             if (sizes) {
                 const int parent = sizes->FieldIndexOf("ParentID");
                 const int sizeNo = sizes->FieldIndexOf("SizeNo");
                 if (parent >= 0)
-                    mergeByKey(*sizes, [&] {
+                    mergeLines(*sizes, [&] {
                         const auto line = lineOf.find(sizes->Fields(parent).AsString());
                         const std::string merged =
                             line == lineOf.end() ? sizes->Fields(parent).AsString() : line->second;

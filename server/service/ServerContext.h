@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Credentials.h"
+#include "DictionaryCache.h"
 #include "SessionStore.h"
 #include "server/storage/Database.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace corvo::server {
@@ -18,6 +20,7 @@ struct ServerContext {
     SessionStore sessions;
     Credentials credentials;
     CallLog log;
+    std::shared_ptr<DictionaryCache> dictionaries = std::make_shared<DictionaryCache>();
 };
 
 /// The message every server class but login answers when the request carries no live session.

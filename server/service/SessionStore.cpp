@@ -1,5 +1,6 @@
 #include "SessionStore.h"
 
+#include "Hex.h"
 #include "Values.h"
 #include "entity/Error.h"
 
@@ -14,22 +15,11 @@ using storage::Value;
 
 constexpr int64_t TouchEverySeconds = 60;
 
-std::string hex(const unsigned char* data, std::size_t n)
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 15];
-    }
-    return out;
-}
-
 std::string digest(const std::string& token)
 {
     unsigned char md[SHA256_DIGEST_LENGTH];
     SHA256(reinterpret_cast<const unsigned char*>(token.data()), token.size(), md);
-    return hex(md, sizeof md);
+    return toHex(md, sizeof md);
 }
 
 } // namespace
@@ -45,7 +35,7 @@ std::string SessionStore::create(storage::Transaction& tx, const Session& s, int
 {
     unsigned char raw[32];
     if (RAND_bytes(raw, sizeof raw) != 1) throw Error("No random bytes for a session");
-    const std::string token = hex(raw, sizeof raw);
+    const std::string token = toHex(raw, sizeof raw);
     const Value params[] = {
         Value(digest(token)), Value(s.userId), Value(s.userCode), Value(s.ownerId),
         Value(s.organId),     Value(now),      Value(now)};

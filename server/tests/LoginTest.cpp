@@ -22,16 +22,6 @@ using ::testing::HasSubstr;
 
 const char* const LoginAgainText = "登录已失效或尚未登录，请重新登录系统！";
 
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 std::unique_ptr<TClientDataSet> rowsOf(TParamData& packet, std::string_view name)
 {
     auto rows = std::make_unique<TClientDataSet>();

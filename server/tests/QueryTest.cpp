@@ -70,16 +70,6 @@ protected:
 std::string* QueryTest::database = nullptr;
 ServerProcess* QueryTest::server = nullptr;
 
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 TEST_F(QueryTest, FirstPageOfATableComesInTheClientsStructure)
 {
     TSQLAdder adder;

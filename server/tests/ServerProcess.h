@@ -4,10 +4,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace corvo::server::test {
+
+/// The message of what the call raised; "(no error)" when it raised nothing.
+inline std::string errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 /// The corvo-server binary built beside the tests.
 const std::string& serverBinary();
