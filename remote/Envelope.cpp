@@ -18,6 +18,8 @@ constexpr std::size_t InflateStep = std::size_t{64} << 10;
     throw Error(InvalidDataPacket);
 }
 
+// One stream of each kind per thread, reset between uses: setting a stream up (a few hundred
+// KB of tables) costs more than compressing a small block.
 class Inflater {
 public:
     Inflater()
@@ -27,8 +29,31 @@ public:
     ~Inflater() { inflateEnd(&m_stream); }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
-    z_stream* operator->() { return &m_stream; }
-    z_stream* get() { return &m_stream; }
+    z_stream* reset()
+    {
+        if (inflateReset(&m_stream) != Z_OK) invalid();
+        return &m_stream;
+    }
+
+private:
+    z_stream m_stream{};
+};
+
+class Deflater {
+public:
+    Deflater()
+    {
+        if (deflateInit(&m_stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw Error("The data block could not be compressed");
+    }
+    ~Deflater() { deflateEnd(&m_stream); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+    z_stream* reset()
+    {
+        if (deflateReset(&m_stream) != Z_OK) throw Error("The data block could not be compressed");
+        return &m_stream;
+    }
 
 private:
     z_stream m_stream{};
@@ -39,15 +64,20 @@ private:
 Bytes pack(std::span<const uint8_t> block)
 {
     if (block.size() > 0xFFFFFFFFu) throw Error("The data block is too large to send");
-    uLongf size = compressBound(static_cast<uLong>(block.size()));
+    thread_local Deflater deflater;
+    z_stream* z = deflater.reset();
+    const uLong size = deflateBound(z, static_cast<uLong>(block.size()));
     Bytes out(LengthWord + size);
     const auto length = static_cast<uint32_t>(block.size());
     for (std::size_t i = 0; i < LengthWord; ++i)
         out[i] = static_cast<uint8_t>(length >> (8 * i));
-    if (compress2(out.data() + LengthWord, &size, block.data(), static_cast<uLong>(block.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
-        throw Error("The data block could not be compressed");
-    out.resize(LengthWord + size);
+    z->next_in = const_cast<Bytef*>(block.data());
+    z->avail_in = static_cast<uInt>(block.size());
+    z->next_out = out.data() + LengthWord;
+    z->avail_out = static_cast<uInt>(size);
+    // The bound leaves room for everything, so one call finishes the stream.
+    if (deflate(z, Z_FINISH) != Z_STREAM_END) throw Error("The data block could not be compressed");
+    out.resize(LengthWord + z->total_out);
     return out;
 }
 
@@ -58,7 +88,8 @@ Bytes unpack(std::span<const uint8_t> body, std::size_t maxLength)
                                  uint32_t{body[2]} << 16 | uint32_t{body[3]} << 24;
     if (declared > maxLength) invalid();
 
-    Inflater z;
+    thread_local Inflater inflater;
+    z_stream* z = inflater.reset();
     const auto input = body.subspan(LengthWord);
     z->next_in = const_cast<Bytef*>(input.data());
     z->avail_in = static_cast<uInt>(std::min<std::size_t>(input.size(), 0xFFFFFFFFu));
@@ -73,7 +104,7 @@ Bytes unpack(std::span<const uint8_t> body, std::size_t maxLength)
         }
         z->next_out = out.data() + produced;
         z->avail_out = static_cast<uInt>(out.size() - produced);
-        const int rc = inflate(z.get(), Z_NO_FLUSH);
+        const int rc = inflate(z, Z_NO_FLUSH);
         produced = out.size() - z->avail_out;
         if (rc == Z_STREAM_END) {
             if (produced != declared || z->avail_in != 0) invalid();
@@ -85,7 +116,7 @@ Bytes unpack(std::span<const uint8_t> body, std::size_t maxLength)
     uint8_t extra = 0;
     z->next_out = &extra;
     z->avail_out = 1;
-    const int rc = inflate(z.get(), Z_NO_FLUSH);
+    const int rc = inflate(z, Z_NO_FLUSH);
     if (rc != Z_STREAM_END || z->avail_out != 1 || z->avail_in != 0) invalid();
     return out;
 }

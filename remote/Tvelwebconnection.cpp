@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <csignal>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -22,7 +23,14 @@ constexpr std::size_t MaxBody = envelope::DefaultMaxLength + (std::size_t{1} << 
 void initCurlOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        // With CURLOPT_NOSIGNAL the HTTP library leaves SIGPIPE to us: a kept-alive socket the
+        // server has closed must fail the write, not end the program.
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGPIPE, SIG_IGN);
+    });
 }
 
 std::string lower(std::string s)
@@ -68,6 +76,11 @@ Tvelwebconnection::Tvelwebconnection(std::string name)
     CURLSH* share = curl_share_init();
     if (!share) throw Error("Cannot initialise the HTTP library");
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    // Closing drops the server object and the HTTP handle, not the kept-alive socket: the next
+    // call's handle takes it (and the TLS session) from the share instead of connecting anew.
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     m_share = share;
 }
 

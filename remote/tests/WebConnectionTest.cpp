@@ -144,6 +144,17 @@ TEST_F(WebConnectionTest, WritingServerGuidFreesThePreviousObject)
     EXPECT_EQ(peer.interpreter.localObjectCount(), 0u);
 }
 
+TEST_F(WebConnectionTest, CallsAfterClosingReuseTheKeptAliveSocket)
+{
+    for (int call = 0; call < 3; ++call) {
+        conn.setServerGUID(EchoClass);
+        conn.Open();
+    }
+    conn.Close();
+    EXPECT_EQ(http.actions().size(), 6u);
+    EXPECT_EQ(http.connections(), 1);
+}
+
 TEST_F(WebConnectionTest, ReleaseOnADeadNetworkIsIgnoredAndTheNextOpenWorks)
 {
     conn.Open();

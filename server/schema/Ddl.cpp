@@ -66,12 +66,30 @@ std::string createTableStatement(Dialect dialect, const TableLayout& layout)
     return sql + "  PRIMARY KEY (" + quoteIdentifier(key) + ")\n)";
 }
 
+std::vector<std::string> indexStatements(const TableLayout& layout)
+{
+    std::vector<std::string> out;
+    const std::string& table = layout.table().code;
+    for (const LayoutColumn& column : layout.columns()) {
+        if (!column.stored() || gbk::equalsIgnoreCase(column.code(), "ObjID")) continue;
+        if (column.field.isSort != 1 && !gbk::equalsIgnoreCase(column.code(), "ParentID")) continue;
+        out.push_back("CREATE INDEX " + quoteIdentifier("IX_" + table + "_" + column.code()) +
+                      " ON " + quoteIdentifier(table) + " (" + quoteIdentifier(column.code()) +
+                      ")");
+    }
+    return out;
+}
+
 std::vector<std::string> schemaStatements(Dialect dialect, const Dictionary& dictionary)
 {
     validateDictionary(dictionary);
     std::vector<std::string> out;
-    for (const DictTable& table : dictionary.tables)
-        out.push_back(createTableStatement(dialect, TableLayout::resolve(dictionary, table.code)));
+    for (const DictTable& table : dictionary.tables) {
+        const TableLayout layout = TableLayout::resolve(dictionary, table.code);
+        out.push_back(createTableStatement(dialect, layout));
+        for (std::string& index : indexStatements(layout))
+            out.push_back(std::move(index));
+    }
     return out;
 }
 

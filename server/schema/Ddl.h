@@ -21,7 +21,12 @@ std::string columnSqlType(storage::Dialect dialect, const LayoutColumn& column);
 /// CREATE TABLE for the stored columns in ColOrder, with ObjID as the primary key.
 std::string createTableStatement(storage::Dialect dialect, const TableLayout& layout);
 
-/// One CREATE TABLE per table of the dictionary, in dictionary order. Validates the
+/// CREATE INDEX for the columns queries look rows up by: the sort columns (paged queries walk
+/// them in order) and ParentID (the lines of a page of documents).
+std::vector<std::string> indexStatements(const TableLayout& layout);
+
+/// One CREATE TABLE per table of the dictionary, in dictionary order, each followed by its
+/// indexes. Validates the
 /// dictionary first (validateDictionary) and throws corvo::Error on the first fault.
 std::vector<std::string> schemaStatements(storage::Dialect dialect, const Dictionary& dictionary);
 

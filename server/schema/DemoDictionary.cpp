@@ -185,6 +185,7 @@ void sizeDocument(Business& b, const SizeDocument& d)
 
     auto l = b.table((code + "List").c_str(), (std::string(d.zh) + "明细").c_str(),
                      (std::string(d.en) + " lines").c_str(), Coding::Typed, Copy::ServerOnly);
+    l.sortByIdentifier();
     l.guid("ParentID", "单据", "Document").hidden().required();
     product(l);
     sizes(l);
@@ -238,6 +239,7 @@ void order(Business& b, const Order& d)
 
     auto l = b.table((code + "List").c_str(), (std::string(d.zh) + "明细").c_str(),
                      (std::string(d.en) + " lines").c_str(), Coding::Typed, Copy::ServerOnly);
+    l.sortByIdentifier();
     l.guid("ParentID", "订单", "Order").hidden().required();
     product(l);
     l.integer("Quantity", "数量", "Quantity");

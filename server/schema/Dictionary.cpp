@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace corvo::server::schema {
 namespace {
@@ -20,8 +21,29 @@ bool isCanonicalGuid(std::string_view text)
 
 } // namespace
 
+struct Dictionary::Index {
+    std::unordered_map<std::string, std::size_t> tableByCode; ///< upper-cased code
+    /// Positions in `fields` in ascending ColOrder, by upper-cased table ObjID.
+    std::unordered_map<std::string, std::vector<std::size_t>> columnsByTable;
+    std::unordered_map<std::string, std::shared_ptr<const TableLayout>> layouts; ///< by code
+};
+
+Dictionary::Dictionary(const Dictionary& other) : tables(other.tables), fields(other.fields) {}
+
+Dictionary& Dictionary::operator=(const Dictionary& other)
+{
+    tables = other.tables;
+    fields = other.fields;
+    m_index.reset();
+    return *this;
+}
+
 const DictTable* Dictionary::findTable(std::string_view code) const noexcept
 {
+    if (m_index) {
+        const auto it = m_index->tableByCode.find(gbk::upper(code));
+        return it == m_index->tableByCode.end() ? nullptr : &tables[it->second];
+    }
     for (const DictTable& table : tables)
         if (gbk::equalsIgnoreCase(table.code, code)) return &table;
     return nullptr;
@@ -30,12 +52,51 @@ const DictTable* Dictionary::findTable(std::string_view code) const noexcept
 std::vector<const DictField*> Dictionary::columnsOf(std::string_view tableObjId) const
 {
     std::vector<const DictField*> out;
+    if (m_index) {
+        const auto it = m_index->columnsByTable.find(gbk::upper(tableObjId));
+        if (it != m_index->columnsByTable.end())
+            for (std::size_t at : it->second)
+                out.push_back(&fields[at]);
+        return out;
+    }
     for (const DictField& field : fields)
         if (gbk::equalsIgnoreCase(field.parentId, tableObjId)) out.push_back(&field);
     std::stable_sort(out.begin(), out.end(), [](const DictField* a, const DictField* b) {
         return a->colOrder < b->colOrder;
     });
     return out;
+}
+
+void Dictionary::index()
+{
+    auto index = std::make_shared<Index>();
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        index->tableByCode.emplace(gbk::upper(tables[i].code), i);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        index->columnsByTable[gbk::upper(fields[i].parentId)].push_back(i);
+    for (auto& [table, positions] : index->columnsByTable)
+        std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
+            return fields[a].colOrder < fields[b].colOrder;
+        });
+    m_index = index;
+    for (const DictTable& table : tables) {
+        try {
+            index->layouts.emplace(
+                gbk::upper(table.code),
+                std::make_shared<const TableLayout>(TableLayout::resolve(*this, table.code)));
+        } catch (const Error&) {
+            // layout() resolves it again and reports the fault to whoever asks.
+        }
+    }
+}
+
+std::shared_ptr<const TableLayout> Dictionary::layout(std::string_view tableCode) const
+{
+    if (m_index) {
+        const auto it = m_index->layouts.find(gbk::upper(tableCode));
+        if (it != m_index->layouts.end()) return it->second;
+    }
+    return std::make_shared<const TableLayout>(TableLayout::resolve(*this, tableCode));
 }
 
 void sortDictionary(Dictionary& dictionary)

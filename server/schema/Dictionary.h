@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,17 +48,41 @@ struct DictField {
     friend bool operator==(const DictField&, const DictField&) = default;
 };
 
+class TableLayout;
+
 /// The data dictionary: the single description of every table of the database.
 struct Dictionary {
     std::vector<DictTable> tables;
     std::vector<DictField> fields;
+
+    Dictionary() = default;
+    /// A copy starts without the look-up tables of index(): it may be changed.
+    Dictionary(const Dictionary& other);
+    Dictionary& operator=(const Dictionary& other);
+    Dictionary(Dictionary&&) noexcept = default;
+    Dictionary& operator=(Dictionary&&) noexcept = default;
 
     /// The table of that code (letter case ignored); nullptr when absent.
     const DictTable* findTable(std::string_view code) const noexcept;
     /// The columns of the table of that ObjID, in ascending ColOrder.
     std::vector<const DictField*> columnsOf(std::string_view tableObjId) const;
 
-    friend bool operator==(const Dictionary&, const Dictionary&) = default;
+    /// Builds look-up tables for the calls above and resolves every table's layout once, so
+    /// that a dictionary shared by every call of a server finds them without walking the
+    /// rows. Changing the rows afterwards needs another index().
+    void index();
+    /// The table's layout: the one index() resolved, else resolved now. Throws as
+    /// TableLayout::resolve.
+    std::shared_ptr<const TableLayout> layout(std::string_view tableCode) const;
+
+    friend bool operator==(const Dictionary& a, const Dictionary& b)
+    {
+        return a.tables == b.tables && a.fields == b.fields;
+    }
+
+private:
+    struct Index;
+    std::shared_ptr<const Index> m_index;
 };
 
 /// Puts the rows in the order loadDictionary returns them: tables by code (bytewise),

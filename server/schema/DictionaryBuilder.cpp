@@ -183,6 +183,14 @@ Table& Table::keys()
     return *this;
 }
 
+Table& Table::sortByIdentifier()
+{
+    const std::string& table = m_builder->m_dictionary.tables[m_index].objId;
+    for (DictField& f : m_builder->m_dictionary.fields)
+        if (f.parentId == table && f.code == "ObjID") f.isSort = 1;
+    return *this;
+}
+
 Table& Table::owner()
 {
     guid("TOwnerID", "所属机构", "Owner").hidden().status();

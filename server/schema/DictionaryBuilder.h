@@ -59,6 +59,8 @@ public:
 
         /// The first column (named like the table) and ObjID, both hidden.
         Table& keys();
+        /// ObjID orders paged queries: for tables without a number of their own, such as lines.
+        Table& sortByIdentifier();
         /// TOwnerID, the owning organisation, set by the status rules, and its name.
         Table& owner();
         /// StatusID, the validity, set by the status rules, and its name.

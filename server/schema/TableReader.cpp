@@ -51,7 +51,8 @@ std::string selectStatement(const TableLayout& layout, std::string_view where)
 void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view tableCode,
                const TableQuery& query, TClientDataSet& out)
 {
-    TableLayout layout = TableLayout::resolve(dictionary, tableCode);
+    const auto shared = dictionary.layout(tableCode);
+    const TableLayout& layout = *shared;
     const std::string& table = layout.table().code;
     std::string where = internal::checkedWhere(query.where, layout, query.params.size());
     storage::Rows rows = tx.query(selectStatement(layout, where), query.params);
@@ -81,6 +82,12 @@ void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::stri
 
 void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& columns,
                    const storage::Rows& rows, TClientDataSet& out)
+{
+    out.SetData(rowsToPacket(layout, columns, rows));
+}
+
+Variant rowsToPacket(const TableLayout& layout, const std::vector<std::string>& columns,
+                     const storage::Rows& rows)
 {
     const std::string& table = layout.table().code;
     if (rows.columns.size() != columns.size())
@@ -117,8 +124,7 @@ void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& co
         }
         result.Post();
     }
-    result.First();
-    out.SetData(result.Data());
+    return result.Data();
 }
 
 } // namespace corvo::server::schema

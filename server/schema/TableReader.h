@@ -45,5 +45,8 @@ void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::stri
 /// 255 bytes. Values are converted as readTable converts them.
 void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& columns,
                    const storage::Rows& rows, TClientDataSet& out);
+/// The same rows as the dataset's data packet, for a reply that only passes them on.
+Variant rowsToPacket(const TableLayout& layout, const std::vector<std::string>& columns,
+                     const storage::Rows& rows);
 
 } // namespace corvo::server::schema

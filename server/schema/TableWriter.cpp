@@ -63,7 +63,8 @@ void insertRecord(storage::Transaction& tx, const TableLayout& layout, const Rec
 int insertRows(storage::Transaction& tx, const Dictionary& dictionary, std::string_view tableCode,
                TClientDataSet& rows)
 {
-    TableLayout layout = TableLayout::resolve(dictionary, tableCode);
+    const auto shared = dictionary.layout(tableCode);
+    const TableLayout& layout = *shared;
     const std::string& table = layout.table().code;
     if (rows.State() == DataSetState::Edit || rows.State() == DataSetState::Insert) rows.Post();
 

@@ -7,8 +7,11 @@ namespace corvo::server {
 std::shared_ptr<const schema::Dictionary> DictionaryCache::get(storage::Transaction& tx)
 {
     std::lock_guard guard(m_lock);
-    if (!m_dictionary)
-        m_dictionary = std::make_shared<const schema::Dictionary>(schema::loadDictionary(tx));
+    if (!m_dictionary) {
+        auto loaded = std::make_shared<schema::Dictionary>(schema::loadDictionary(tx));
+        loaded->index();
+        m_dictionary = std::move(loaded);
+    }
     return m_dictionary;
 }
 

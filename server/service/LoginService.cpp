@@ -54,8 +54,7 @@ void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::s
                 const std::string& ownerId, TClientDataSet& out, std::string where = {},
                 std::vector<Value> params = {})
 {
-    const auto layout = schema::TableLayout::resolve(dict, table);
-    if (layout.columnIndex("TOwnerID") >= 0) addOwnerScope(where, params, ownerId);
+    if (dict.layout(table)->columnIndex("TOwnerID") >= 0) addOwnerScope(where, params, ownerId);
     schema::readTable(tx, dict, table, {std::move(where), std::move(params)}, out);
 }
 

@@ -28,11 +28,28 @@ void requireRow(TParamData& packet, std::string_view name)
         throw Error("参数[" + std::string(name) + "]不存在,请确定该参数已经在参数对象中!");
 }
 
-/// The masters of the clause set, read in the transaction; returns the column a "sum" row
-/// names (empty when none) and the queried table.
-std::pair<std::string, std::string> readMasters(ServiceCall& call, storage::Transaction& tx,
-                                                const schema::Dictionary& dict, TParamData& packet,
-                                                TClientDataSet& masters, bool everyPage = false)
+/// The partner a partner-side form names in the packet's "TOwnerID" row: a GUID other than the
+/// session's company and the empty GUID; empty otherwise.
+std::string partnerOf(ServiceCall& call, TParamData& packet)
+{
+    if (!call.session || !packet.ParamExists("TOwnerID")) return {};
+    const Variant value = packet.GetParamValue("TOwnerID");
+    if (value.type() != Variant::Type::String) return {};
+    const auto guid = Guid::parse(value.asString());
+    if (!guid || guid->isNull()) return {};
+    const std::string text = guid->toString();
+    return gbk::equalsIgnoreCase(text, call.session->ownerId) ? std::string() : text;
+}
+
+struct Masters {
+    Variant rows;        ///< data packet in the client's structure
+    std::string groupBy; ///< the column a "sum" row names; empty when none
+    std::string table;   ///< the queried table
+};
+
+/// The masters of the clause set, read in the transaction.
+Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::Dictionary& dict,
+                    TParamData& packet, bool everyPage = false)
 {
     requireRow(packet, "TMaster");
     TClientDataSet clauseSet;
@@ -46,12 +63,13 @@ std::pair<std::string, std::string> readMasters(ServiceCall& call, storage::Tran
                 c.text = end == std::string::npos ? std::string() : c.text.substr(end + 1);
                 break;
             }
-    const sql::Statement statement = sql::buildStatement(
-        dict, clauses, {call.server.db.dialect(), call.session ? call.session->ownerId : ""});
+    const sql::Statement statement =
+        sql::buildStatement(dict, clauses,
+                            {call.server.db.dialect(), call.session ? call.session->ownerId : "",
+                             partnerOf(call, packet)});
     const storage::Rows rows = tx.query(statement.sql, statement.params);
-    schema::rowsToDataSet(schema::TableLayout::resolve(dict, statement.table), statement.columns,
-                          rows, masters);
-    return {statement.groupBy, statement.table};
+    return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
+            statement.groupBy, statement.table};
 }
 
 bool isNumber(FieldType t)
@@ -103,12 +121,12 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
                   const std::string& table, const std::vector<std::string>& parents,
                   const std::string& ownerId, TClientDataSet& out)
 {
-    const auto layout = schema::TableLayout::resolve(dict, table);
-    if (layout.columnIndex("ParentID") < 0)
+    const auto layout = dict.layout(table);
+    if (layout->columnIndex("ParentID") < 0)
         throw Error("表[" + table + "]没有ParentID列，不能作为明细表查询");
-    const bool owned = layout.columnIndex("TOwnerID") >= 0;
+    const bool owned = layout->columnIndex("TOwnerID") >= 0;
     TClientDataSet all;
-    schema::buildClientStructure(layout, all);
+    schema::buildClientStructure(*layout, all);
     for (std::size_t start = 0; start < parents.size(); start += ParentsPerRead) {
         const std::size_t end = std::min(parents.size(), start + ParentsPerRead);
         std::string where = "\"ParentID\" in (";
@@ -228,10 +246,9 @@ bool singleTableQuery(ServiceCall& call, TParamData& packet)
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
     const auto dictionary = call.server.dictionaries->get(*tx);
     const schema::Dictionary& dict = *dictionary;
-    TClientDataSet masters;
-    readMasters(call, *tx, dict, packet, masters);
+    const Masters masters = readMasters(call, *tx, dict, packet);
     tx->commit();
-    packet.SetParamData("TMaster", masters.Data());
+    packet.SetParamData("TMaster", masters.rows);
     return true;
 }
 
@@ -240,10 +257,14 @@ bool summaryQuery(ServiceCall& call, TParamData& packet)
     auto tx = call.server.db.begin(storage::TransactionMode::Read);
     const auto dictionary = call.server.dictionaries->get(*tx);
     const schema::Dictionary& dict = *dictionary;
-    TClientDataSet rows;
-    const auto [group, table] = readMasters(call, *tx, dict, packet, rows, true);
+    const Masters read = readMasters(call, *tx, dict, packet, true);
     tx->commit();
-    const auto layout = schema::TableLayout::resolve(dict, table);
+    const std::string& group = read.groupBy;
+    const std::string& table = read.table;
+    TClientDataSet rows;
+    rows.SetData(read.rows);
+    const auto shared = dict.layout(table);
+    const schema::TableLayout& layout = *shared;
 
     // The kept fields: the grouping column, what is joined through it, the numbers.
     const std::string groupGbk = gbk::fromUtf8(group);
@@ -285,7 +306,7 @@ bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
     const auto dictionary = call.server.dictionaries->get(*tx);
     const schema::Dictionary& dict = *dictionary;
     TClientDataSet masters;
-    readMasters(call, *tx, dict, packet, masters);
+    masters.SetData(readMasters(call, *tx, dict, packet).rows);
     const std::string owner = call.session ? call.session->ownerId : "";
 
     if (packet.ParamExists("TDetailQuery")) {

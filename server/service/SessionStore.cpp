@@ -4,8 +4,10 @@
 #include "Values.h"
 #include "entity/Error.h"
 
+#include <mutex>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <unordered_map>
 
 namespace corvo::server {
 
@@ -14,6 +16,8 @@ namespace {
 using storage::Value;
 
 constexpr int64_t TouchEverySeconds = 60;
+constexpr int64_t TrustForSeconds = 5;
+constexpr std::size_t MostKnown = 10000;
 
 std::string digest(const std::string& token)
 {
@@ -23,6 +27,21 @@ std::string digest(const std::string& token)
 }
 
 } // namespace
+
+struct SessionStore::Known {
+    struct Entry {
+        Session session;
+        int64_t lastSeen = 0;  ///< as the database holds it
+        int64_t checkedAt = 0; ///< when the database was last asked
+    };
+    std::mutex lock;
+    std::unordered_map<std::string, Entry> byToken;
+};
+
+SessionStore::SessionStore(std::chrono::seconds idleExpiry)
+    : m_idle(idleExpiry), m_known(std::make_shared<Known>())
+{
+}
 
 int64_t unixNow()
 {
@@ -49,6 +68,17 @@ std::optional<Session> SessionStore::find(storage::Database& db, const std::stri
                                           int64_t now) const
 {
     if (token.empty()) return std::nullopt;
+    {
+        std::lock_guard guard(m_known->lock);
+        const auto it = m_known->byToken.find(token);
+        if (it != m_known->byToken.end()) {
+            const Known::Entry& e = it->second;
+            if (now - e.checkedAt < TrustForSeconds && now - e.lastSeen < TouchEverySeconds &&
+                now - e.lastSeen <= m_idle.count())
+                return e.session;
+            m_known->byToken.erase(it);
+        }
+    }
     const std::string key = digest(token);
     const Value byKey[] = {Value(key)};
     storage::Rows rows;
@@ -68,13 +98,19 @@ std::optional<Session> SessionStore::find(storage::Database& db, const std::stri
         tx->commit();
         return std::nullopt;
     }
+    int64_t seen = lastSeen;
     if (now - lastSeen >= TouchEverySeconds) {
         auto tx = db.begin(storage::TransactionMode::Write);
         const Value touch[] = {Value(now), Value(key)};
         tx->execute(R"(UPDATE "TSession" SET "LastSeen" = ? WHERE "Token" = ?)", touch);
         tx->commit();
+        seen = now;
     }
-    return Session{r[0].toText(), r[1].toText(), r[2].toText(), r[3].toText()};
+    Session session{r[0].toText(), r[1].toText(), r[2].toText(), r[3].toText()};
+    std::lock_guard guard(m_known->lock);
+    if (m_known->byToken.size() >= MostKnown) m_known->byToken.clear();
+    m_known->byToken[token] = {session, seen, now};
+    return session;
 }
 
 void SessionStore::removeExpired(storage::Transaction& tx, int64_t now) const

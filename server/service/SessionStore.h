@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,15 +19,14 @@ struct Session {
 };
 
 /// Sessions live in the database, so every server process on the same database accepts them.
-/// Only a digest of the token is stored: the table alone does not let anyone in.
+/// Only a digest of the token is stored: the table alone does not let anyone in. A session
+/// found there is trusted for a few seconds without asking again (every request of a call asks);
+/// only idle expiry ends a session, and that is checked on every find.
 class SessionStore {
 public:
     static constexpr const char* CookieName = "CORVOSESSION";
 
-    explicit SessionStore(std::chrono::seconds idleExpiry = std::chrono::hours(8))
-        : m_idle(idleExpiry)
-    {
-    }
+    explicit SessionStore(std::chrono::seconds idleExpiry = std::chrono::hours(8));
 
     /// A new session; returns the token for the cookie.
     std::string create(storage::Transaction& tx, const Session& session, int64_t now) const;
@@ -43,7 +43,9 @@ public:
     std::chrono::seconds idleExpiry() const noexcept { return m_idle; }
 
 private:
+    struct Known;
     std::chrono::seconds m_idle;
+    std::shared_ptr<Known> m_known;
 };
 
 int64_t unixNow();

@@ -84,7 +84,8 @@ private:
 class Builder {
 public:
     Builder(const schema::Dictionary& dictionary, const QueryScope& scope, Statement& out)
-        : m_out(out), m_writer(dictionary, scope.dialect, scope.ownerId, out.params)
+        : m_out(out),
+          m_writer(dictionary, scope.dialect, scope.ownerId, out.params, scope.partnerId)
     {
     }
 
@@ -289,7 +290,8 @@ RebuiltCondition rebuildCondition(const schema::Dictionary& dictionary, std::str
                                   std::string_view condition, const QueryScope& scope)
 {
     RebuiltCondition out;
-    internal::ConditionWriter writer(dictionary, scope.dialect, scope.ownerId, out.params);
+    internal::ConditionWriter writer(dictionary, scope.dialect, scope.ownerId, out.params,
+                                     scope.partnerId);
     const schema::TableLayout& layout = writer.layoutOf(table);
     internal::TableScope main = writer.mainScope(layout);
     out.sql = writer.write(parseCondition(condition), main);

@@ -25,6 +25,9 @@ struct Clause {
 struct QueryScope {
     storage::Dialect dialect = storage::Dialect::Sqlite;
     std::string ownerId; ///< the session's organisation, GUID text
+    /// A partner-side query's partner (GUID text, or empty): its rows that name this company
+    /// in TOrganID are reachable too, as a partner-side entry stores them.
+    std::string partnerId = {};
 };
 
 /// A statement ready to run: "?" parameters, values UTF-8.

@@ -3,6 +3,7 @@
 #include "ServerProcess.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
 #include "entity/TCustomEntityList.h"
 #include "entity/TParamData.h"
 #include "entity/TSQLAdder.h"
@@ -12,6 +13,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -192,6 +194,49 @@ TEST_F(QueryTest, SummaryGivesOneRowPerGroupOverEveryPage)
     TCustomEntity again;
     again.SetData(rows.GetParamData("TMaster"));
     EXPECT_NEAR(groups.SumField("TotalAmount"), again.SumField("TotalAmount"), 0.005);
+}
+
+TEST_F(QueryTest, APartnerSideQueryReachesOnlyThePartnersRowsThatNameTheCompany)
+{
+    auto organId = [&](const std::string& code) {
+        TSQLAdder adder;
+        clauses(adder, "TOrgan", "AllPage", {"(TOrgan.Code = '" + code + "')"});
+        TParamData packet(paramkind::Data);
+        queryPacket(packet, adder);
+        EXPECT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, packet));
+        TClientDataSet rows;
+        rows.SetData(packet.GetParamData("TMaster"));
+        return rows.RecordCount() == 1 ? rows.FieldByName("ObjID").AsString() : std::string();
+    };
+    const std::string company = organId("DEMO"), supplier = organId("GY001");
+    ASSERT_FALSE(company.empty());
+    ASSERT_FALSE(supplier.empty());
+
+    // Owner -> how many rows of that owner come back, and whether every one names the company.
+    auto accountsWithPacketOwner = [&](const std::string& packetOwner) {
+        TSQLAdder adder;
+        clauses(adder, "TAccount", "AllPage");
+        TParamData packet(paramkind::Data);
+        queryPacket(packet, adder);
+        packet.SetParamValue("TOwnerID", Variant(packetOwner));
+        EXPECT_TRUE(remote::CallServer(conn, app::Query, app::query::SingleTable, packet));
+        TClientDataSet rows;
+        rows.SetData(packet.GetParamData("TMaster"));
+        std::map<std::string, int> owners;
+        for (rows.First(); !rows.Eof(); rows.Next()) {
+            const std::string owner = rows.FieldByName("TOwnerID").AsString();
+            ++owners[owner];
+            if (owner != company) {
+                EXPECT_EQ(rows.FieldByName("TOrganID").AsString(), company) << owner;
+            }
+        }
+        return owners;
+    };
+    const auto own = accountsWithPacketOwner(company);
+    EXPECT_EQ(own.size(), 1u) << "only the company's own rows";
+    const auto partnerSide = accountsWithPacketOwner(supplier);
+    EXPECT_EQ(partnerSide.size(), 2u) << "the company's rows and the supplier's payables";
+    EXPECT_GT(partnerSide.count(supplier) ? partnerSide.at(supplier) : 0, 0);
 }
 
 TEST_F(QueryTest, HostileConditionsAreRefusedAndChangeNothing)

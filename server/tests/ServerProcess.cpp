@@ -14,8 +14,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -29,11 +31,36 @@ namespace corvo::server::test {
 
 namespace {
 
+// The folders this program made, removed when it ends (CORVO_KEEP_TEST_FILES keeps them for
+// a look at the databases and server logs).
+class TempFolders {
+public:
+    ~TempFolders()
+    {
+        if (std::getenv("CORVO_KEEP_TEST_FILES")) return;
+        std::error_code ignored;
+        for (const std::string& folder : m_folders)
+            std::filesystem::remove_all(folder, ignored);
+    }
+    void add(std::string folder)
+    {
+        std::lock_guard guard(m_lock);
+        m_folders.push_back(std::move(folder));
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_folders;
+};
+
 std::string tempFolder()
 {
+    // Made before any server is started, so destroyed after every static one has stopped.
+    static TempFolders folders;
     std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
     pattern += "/corvo-server-test-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    folders.add(pattern);
     return pattern;
 }
 

@@ -49,6 +49,8 @@ public:
     /// SIGTERM, then waits (SIGKILL after 30 s); returns the exit code (-signal when killed).
     int stop();
     bool running() const noexcept { return m_pid > 0; }
+    /// The server's process id (-1 once stopped).
+    int pid() const noexcept { return m_pid; }
     /// Whether the process still runs (has neither exited nor crashed); a dead one is left for
     /// stop() to reap.
     bool alive() const;

@@ -37,8 +37,10 @@ std::string clientJoinAlias(const schema::TableLayout& layout, std::size_t joinI
 }
 
 ConditionWriter::ConditionWriter(const schema::Dictionary& dictionary, storage::Dialect dialect,
-                                 std::string ownerId, std::vector<storage::Value>& params)
-    : m_dictionary(dictionary), m_dialect(dialect), m_ownerId(std::move(ownerId)), m_params(params)
+                                 std::string ownerId, std::vector<storage::Value>& params,
+                                 std::string partnerId)
+    : m_dictionary(dictionary), m_dialect(dialect), m_ownerId(std::move(ownerId)), m_params(params),
+      m_partnerId(m_ownerId.empty() ? std::string() : std::move(partnerId))
 {
 }
 
@@ -49,9 +51,7 @@ const schema::TableLayout& ConditionWriter::layoutOf(std::string_view table)
     if (it != m_layouts.end()) return *it->second;
     if (!m_dictionary.findTable(table))
         throw Error("查询中的表[" + std::string(table) + "]不在数据字典中");
-    auto layout =
-        std::make_unique<schema::TableLayout>(schema::TableLayout::resolve(m_dictionary, table));
-    return *m_layouts.emplace(key, std::move(layout)).first->second;
+    return *m_layouts.emplace(key, m_dictionary.layout(table)).first->second;
 }
 
 TableScope ConditionWriter::mainScope(const schema::TableLayout& layout)
@@ -200,8 +200,14 @@ std::string ConditionWriter::ownerScope(const TableScope& scope)
     // One statement per parameter: the order of the "?" is the order of the values.
     std::string sql = "(" + owner + " = " + parameter(m_ownerId);
     sql += " OR " + owner + " IS NULL OR " + owner + " = " + parameter(std::string());
-    sql += " OR " + owner + " = " + parameter(std::string(EmptyGuid)) + ")";
-    return sql;
+    sql += " OR " + owner + " = " + parameter(std::string(EmptyGuid));
+    const schema::LayoutColumn* organ = columnOf(*scope.layout, "TOrganID");
+    if (!m_partnerId.empty() && organ && organ->stored()) {
+        sql += " OR (" + owner + " = " + parameter(m_partnerId);
+        sql += " AND " + scope.sqlAlias + "." + schema::quoteIdentifier(organ->code()) + " = " +
+               parameter(m_ownerId) + ")";
+    }
+    return sql + ")";
 }
 
 } // namespace corvo::server::sql::internal

@@ -40,14 +40,16 @@ struct ResolvedColumn {
 class ConditionWriter {
 public:
     ConditionWriter(const schema::Dictionary& dictionary, storage::Dialect dialect,
-                    std::string ownerId, std::vector<storage::Value>& params);
+                    std::string ownerId, std::vector<storage::Value>& params,
+                    std::string partnerId = {});
 
     /// The main table's scope: alias "t", its joins "j0", "j1", ... in layout order.
     TableScope mainScope(const schema::TableLayout& layout);
     std::string write(const Condition& condition, const TableScope& scope);
     ResolvedColumn resolve(const ColumnRef& ref, const TableScope& scope);
     /// "(alias."TOwnerID" = ? OR ... IS NULL OR ... = ? OR ... = ?)": the session's company,
-    /// no owner at all, '' and the empty GUID; empty when the table has no TOwnerID.
+    /// no owner at all, '' and the empty GUID, and with a partner the partner's rows whose
+    /// TOrganID is the session's company; empty when the table has no TOwnerID.
     std::string ownerScope(const TableScope& scope);
     /// The layout of a dictionary table, resolved once per writer.
     const schema::TableLayout& layoutOf(std::string_view table);
@@ -63,7 +65,8 @@ private:
     storage::Dialect m_dialect;
     std::string m_ownerId;
     std::vector<storage::Value>& m_params;
-    std::map<std::string, std::unique_ptr<schema::TableLayout>> m_layouts;
+    std::string m_partnerId;
+    std::map<std::string, std::shared_ptr<const schema::TableLayout>> m_layouts;
     int m_subSelects = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <climits>
 #include <filesystem>
 #include <sqlite3.h>
+#include <unordered_map>
 
 namespace corvo::server::storage::sqlite {
 
@@ -15,6 +16,9 @@ using internal::statementError;
 namespace {
 
 constexpr int BusyTimeoutMs = 5000;
+// Statements a connection keeps prepared: the services' statements repeat with other values, and
+// preparing one costs more than running a short query.
+constexpr std::size_t KeptStatements = 64;
 
 struct StatementDeleter {
     void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
@@ -47,11 +51,28 @@ public:
             throw Error("Cannot open database file " + path + ": " + e.what());
         }
     }
-    ~Connection() { sqlite3_close_v2(m_db); }
+    ~Connection()
+    {
+        m_statements.clear();
+        sqlite3_close_v2(m_db);
+    }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     sqlite3* handle() const noexcept { return m_db; }
+
+    /// The statement of that text, prepared on first use and kept (the most recently used
+    /// KeptStatements of them), ready to bind; reset it after use.
+    sqlite3_stmt* statement(std::string_view sql);
+
+    /// One statement without parameters or rows, kept prepared like the others.
+    void run(std::string_view sql)
+    {
+        sqlite3_stmt* s = statement(sql);
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw Error(sqlite3_errmsg(m_db));
+    }
 
     void exec(const std::string& sql)
     {
@@ -67,7 +88,7 @@ public:
     void setQueryOnly(bool on)
     {
         if (on == m_queryOnly) return;
-        exec(on ? "PRAGMA query_only = 1" : "PRAGMA query_only = 0");
+        run(on ? "PRAGMA query_only = 1" : "PRAGMA query_only = 0");
         m_queryOnly = on;
     }
 
@@ -84,8 +105,16 @@ private:
         return text ? reinterpret_cast<const char*>(text) : "";
     }
 
+    struct Kept {
+        Statement statement;
+        uint64_t lastUse = 0;
+    };
+
     sqlite3* m_db = nullptr;
     bool m_queryOnly = false;
+    // Declared after m_db so the statements are finalised first.
+    std::unordered_map<std::string, Kept> m_statements;
+    uint64_t m_uses = 0;
 };
 
 namespace {
@@ -117,6 +146,47 @@ Statement prepare(sqlite3* db, std::string_view sql)
     }
     return statement;
 }
+
+} // namespace
+
+sqlite3_stmt* Connection::statement(std::string_view sql)
+{
+    const uint64_t use = ++m_uses;
+    if (const auto it = m_statements.find(std::string(sql)); it != m_statements.end()) {
+        it->second.lastUse = use;
+        return it->second.statement.get();
+    }
+    Statement fresh = prepare(m_db, sql);
+    if (m_statements.size() >= KeptStatements) {
+        auto oldest = m_statements.begin();
+        for (auto it = m_statements.begin(); it != m_statements.end(); ++it)
+            if (it->second.lastUse < oldest->second.lastUse) oldest = it;
+        m_statements.erase(oldest);
+    }
+    sqlite3_stmt* raw = fresh.get();
+    m_statements.emplace(std::string(sql), Kept{std::move(fresh), use});
+    return raw;
+}
+
+namespace {
+
+/// Leaves a kept statement ready for its next use: reset, parameters unbound (they may point
+/// into values that are gone).
+class InUse {
+public:
+    explicit InUse(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~InUse()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+    sqlite3_stmt* get() const noexcept { return m_statement; }
+
+private:
+    sqlite3_stmt* m_statement;
+};
 
 void bind(sqlite3* db, sqlite3_stmt* statement, std::span<const Value> params, std::string_view sql)
 {
@@ -199,7 +269,7 @@ public:
         const char* begin = mode == TransactionMode::Write ? "BEGIN IMMEDIATE" : "BEGIN";
         try {
             m_lease->setQueryOnly(mode == TransactionMode::Read);
-            m_lease->exec(begin);
+            m_lease->run(begin);
         } catch (const Error& e) {
             throw Error(statementError(e.what(), begin));
         }
@@ -216,7 +286,7 @@ public:
     {
         return m_state.run([&] {
             sqlite3* db = m_lease->handle();
-            Statement statement = prepare(db, sql);
+            InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             const auto before = sqlite3_total_changes64(db);
             int rc;
@@ -235,7 +305,7 @@ public:
     {
         return m_state.run([&] {
             sqlite3* db = m_lease->handle();
-            Statement statement = prepare(db, sql);
+            InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             Rows rows;
             const int count = sqlite3_column_count(statement.get());
@@ -271,7 +341,7 @@ public:
     {
         m_state.commit([&] {
             try {
-                m_lease->exec("COMMIT");
+                m_lease->run("COMMIT");
             } catch (const Error& e) {
                 throw Error(statementError(e.what(), "COMMIT"));
             }

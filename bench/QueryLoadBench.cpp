@@ -1,0 +1,319 @@
+// Paged queries of many clients against one real corvo-server over the large demo company
+// (1,000,000 sales lines on SQLite), measured against their floor: the same statements run
+// directly on the database plus deflating the replies.
+//
+// Each client does what a query form does: builds the clause set from the dictionary of its
+// login reply (first page, then next pages after the last key), writes the server GUID (which
+// frees the previous server object), creates the query object and invokes it.
+#include "LoadHarness.h"
+#include "entity/Error.h"
+#include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TCustomEntityList.h"
+#include "entity/TParamData.h"
+#include "entity/TSQLAdder.h"
+#include "remote/AppServers.h"
+#include "remote/Envelope.h"
+#include "remote/ServerCall.h"
+#include "remote/Tvelwebconnection.h"
+#include "server/schema/Schema.h"
+#include "server/sql/StatementBuilder.h"
+#include "server/storage/Database.h"
+#include "server/tests/ServerProcess.h"
+
+#include <array>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace corvo::bench {
+namespace {
+
+namespace app = remote::appserver;
+using server::test::LoginPacket;
+using server::test::ServerProcess;
+
+constexpr const char* ServerThreads = "4";
+constexpr const char* PagedTable = "TStockOutList";
+constexpr int PagesPerWalk = 10; ///< a first page, then nine next pages
+constexpr const char* NoOwner = "{00000000-0000-0000-0000-000000000000}";
+
+// The large company: the file CORVO_QUERY_BENCH_DB names (made there when missing, kept
+// afterwards), else one made in a new temporary folder for this run.
+const std::string& databasePath()
+{
+    static const std::string path = [] {
+        std::string file;
+        if (const char* given = std::getenv("CORVO_QUERY_BENCH_DB"); given && *given) {
+            file = given;
+        } else {
+            const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                              ("corvo-query-bench-" + std::to_string(::getpid()));
+            std::filesystem::create_directories(dir);
+            file = (dir / "large.db").string();
+        }
+        if (!std::filesystem::exists(file)) {
+            std::cerr << "making the large demo company in " << file << " ...\n";
+            std::string out;
+            if (server::test::runServerCommand({"init-demo", "--db", "sqlite:" + file, "--large"},
+                                               &out) != 0)
+                throw Error("init-demo --large failed: " + out);
+        }
+        return file;
+    }();
+    return path;
+}
+
+ServerProcess& theServer()
+{
+    static ServerProcess server("sqlite:" + databasePath(), {"--threads", ServerThreads});
+    return server;
+}
+
+/// A logged-in client with its own connection and the dictionary of its login reply.
+class Client {
+public:
+    Client()
+    {
+        m_conn.setURL(theServer().url());
+        LoginPacket login("DEMO", "admin", "admin");
+        if (!remote::CallServer(m_conn, app::Login, app::login::Login, login))
+            throw Error("the login was refused");
+        m_registry.LoadDictionary(login);
+    }
+
+    /// The clause set of the form's next query: the first page, or the page after `lastKey`.
+    Variant clauseSet(const std::string& lastKey)
+    {
+        TSQLAdder adder;
+        m_registry.SelectTableFields(PagedTable);
+        adder.BuildQuery(&m_registry.EntityByName("TDictField"),
+                         lastKey.empty() ? pagemode::FirstPage : pagemode::NextPage, lastKey, "");
+        return adder.Data();
+    }
+
+    /// One query as a form makes it; returns the key of the page's last row (empty when the
+    /// page is empty) and leaves the reply in `reply`.
+    std::string page(const std::string& lastKey, TParamData& reply)
+    {
+        reply.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        reply.SetParamValue("TOwnerID", Variant(NoOwner));
+        reply.SetParamData("TMaster", clauseSet(lastKey));
+        m_conn.setServerGUID(std::string(app::Query));
+        if (!remote::CallServer(m_conn, app::Query, app::query::SingleTable, reply))
+            throw Error("the query was refused");
+        TClientDataSet rows;
+        rows.SetData(reply.GetParamData("TMaster"));
+        if (rows.RecordCount() == 0) return {};
+        rows.Last();
+        return rows.FieldByName("ObjID").AsString();
+    }
+
+    /// The next query of this client's walk: pages 1 .. PagesPerWalk, then the first again.
+    void nextQuery()
+    {
+        TParamData reply(paramkind::Data);
+        m_lastKey = page(m_pageInWalk == 0 ? std::string() : m_lastKey, reply);
+        m_pageInWalk = m_lastKey.empty() ? 0 : (m_pageInWalk + 1) % PagesPerWalk;
+    }
+
+private:
+    remote::TIntellegentWebconn m_conn{"Query"};
+    TCustomEntityList m_registry;
+    std::string m_lastKey;
+    int m_pageInWalk = 0;
+};
+
+// Clients outlive a single run, so the sizing runs Google Benchmark makes first pay for the
+// logins and connects.
+Client& clientOf(int threadIndex)
+{
+    static std::array<std::unique_ptr<Client>, MaxClients> clients;
+    auto& client = clients.at(static_cast<std::size_t>(threadIndex));
+    if (!client) client = std::make_unique<Client>();
+    return *client;
+}
+
+/// One walk's statements as the server builds them, with the reply each one gets.
+struct FloorQuery {
+    server::sql::Statement statement;
+    Bytes reply; ///< the reply packet the client received
+};
+
+std::vector<FloorQuery> floorQueries()
+{
+    auto db = server::storage::Database::open("sqlite:" + databasePath());
+    server::schema::Dictionary dictionary;
+    {
+        auto tx = db->begin(server::storage::TransactionMode::Read);
+        dictionary = server::schema::loadDictionary(*tx);
+        tx->commit();
+    }
+    Client client;
+    std::vector<FloorQuery> out;
+    std::string lastKey;
+    for (int p = 0; p < PagesPerWalk; ++p) {
+        TClientDataSet clauses;
+        clauses.SetData(client.clauseSet(lastKey));
+        FloorQuery q;
+        q.statement = server::sql::buildStatement(dictionary, server::sql::clausesOf(clauses),
+                                                  {server::storage::Dialect::Sqlite, ""});
+        TParamData reply(paramkind::Data);
+        lastKey = client.page(lastKey, reply);
+        q.reply = reply.Data().asBytes();
+        out.push_back(std::move(q));
+    }
+    static bool shown = false;
+    if (!shown) {
+        shown = true;
+        std::cerr << "a next page's statement: " << out.back().statement.sql << "\n";
+    }
+    return out;
+}
+
+class RawSqlite {
+public:
+    explicit RawSqlite(const std::string& path)
+    {
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            throw Error("cannot open " + path);
+    }
+    ~RawSqlite() { sqlite3_close(m_db); }
+    RawSqlite(const RawSqlite&) = delete;
+    RawSqlite& operator=(const RawSqlite&) = delete;
+
+    /// Prepares, binds, steps through every row reading every column, finalises; returns the
+    /// rows read.
+    int run(const server::sql::Statement& s)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db, s.sql.c_str(), static_cast<int>(s.sql.size()), &stmt,
+                               nullptr) != SQLITE_OK)
+            throw Error(sqlite3_errmsg(m_db));
+        for (std::size_t i = 0; i < s.params.size(); ++i) {
+            const Variant& v = s.params[i];
+            const int at = static_cast<int>(i + 1);
+            if (v.isNull())
+                sqlite3_bind_null(stmt, at);
+            else if (v.type() == Variant::Type::Integer)
+                sqlite3_bind_int64(stmt, at, v.asInteger());
+            else {
+                const std::string text = v.toText();
+                sqlite3_bind_text(stmt, at, text.c_str(), static_cast<int>(text.size()),
+                                  SQLITE_TRANSIENT);
+            }
+        }
+        int rows = 0;
+        std::size_t bytes = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0, n = sqlite3_column_count(stmt); c < n; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    bytes += static_cast<std::size_t>(sqlite3_column_int64(stmt, c) & 1);
+                    break;
+                case SQLITE_FLOAT:
+                    bytes += sqlite3_column_double(stmt, c) > 0 ? 1 : 0;
+                    break;
+                case SQLITE_NULL:
+                    break;
+                default:
+                    sqlite3_column_text(stmt, c);
+                    bytes += static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
+                }
+            }
+        }
+        benchmark::DoNotOptimize(bytes);
+        sqlite3_finalize(stmt);
+        return rows;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// zlib's default level through the envelope's own deflate: a reused stream, as the server's.
+std::size_t deflateDefault(const Bytes& in)
+{
+    return remote::envelope::pack(in).size();
+}
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+/// The floor's CPU per query, measured once per run over many walks.
+double floorCpuMs()
+{
+    static const double perQuery = [] {
+        const std::vector<FloorQuery> walk = floorQueries();
+        RawSqlite db(databasePath());
+        for (const FloorQuery& q : walk) // warm the page cache as the server's is
+            db.run(q.statement);
+        constexpr int Walks = 200;
+        const double start = threadCpuMs();
+        for (int w = 0; w < Walks; ++w)
+            for (const FloorQuery& q : walk) {
+                db.run(q.statement);
+                benchmark::DoNotOptimize(deflateDefault(q.reply));
+            }
+        return (threadCpuMs() - start) / (Walks * static_cast<double>(walk.size()));
+    }();
+    return perQuery;
+}
+
+// The floor on its own: one statement of the walk and its reply's deflate per iteration.
+void BM_Query_Floor(benchmark::State& state)
+{
+    const std::vector<FloorQuery> walk = floorQueries();
+    RawSqlite db(databasePath());
+    std::size_t at = 0, rows = 0, replyBytes = 0, deflated = 0;
+    for (auto _ : state) {
+        const FloorQuery& q = walk[at];
+        at = (at + 1) % walk.size();
+        rows += static_cast<std::size_t>(db.run(q.statement));
+        replyBytes += q.reply.size();
+        deflated += deflateDefault(q.reply);
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["rows"] = static_cast<double>(rows) / n;
+    state.counters["reply_bytes"] = static_cast<double>(replyBytes) / n;
+    state.counters["deflated_bytes"] = static_cast<double>(deflated) / n;
+}
+
+// Paged queries from N clients at once.
+void BM_Query_PagedLines(benchmark::State& state)
+{
+    static Latencies latencies;
+    const double floor = state.thread_index() == 0 ? floorCpuMs() : 0.0;
+    Client& client = clientOf(state.thread_index());
+    const double serverCpu =
+        runClient(state, latencies, theServer().pid(), [&] { client.nextQuery(); });
+    if (serverCpu >= 0) {
+        state.counters["floor_ms"] = floor;
+        state.counters["server_to_floor"] = serverCpu / floor;
+    }
+}
+
+BENCHMARK(BM_Query_Floor)->Unit(benchmark::kMicrosecond);
+// Real time: items_per_second is then the queries of all clients per second of wall clock.
+BENCHMARK(BM_Query_PagedLines)
+    ->Threads(1)
+    ->Threads(8)
+    ->Threads(32)
+    ->UseRealTime()
+    ->MinTime(3.0)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace corvo::bench
+
+BENCHMARK_MAIN();
