@@ -1,5 +1,7 @@
 #include "Guid.h"
 
+#include <array>
+#include <cstdint>
 #include <random>
 
 namespace corvo {
@@ -7,33 +9,41 @@ namespace {
 
 constexpr int Groups[] = {8, 4, 4, 4, 12};
 
-int hexValue(char c) noexcept
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+// Hex digit values by byte, 0xFF for anything else: parsing runs for every GUID a dataset
+// takes in, so it avoids branching per character.
+constexpr std::array<uint8_t, 256> HexTable = [] {
+    std::array<uint8_t, 256> t{};
+    t.fill(0xFF);
+    for (int c = 0; c < 10; ++c)
+        t[static_cast<std::size_t>('0' + c)] = static_cast<uint8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        t[static_cast<std::size_t>('A' + c)] = static_cast<uint8_t>(10 + c);
+        t[static_cast<std::size_t>('a' + c)] = static_cast<uint8_t>(10 + c);
+    }
+    return t;
+}();
 
 } // namespace
 
 std::optional<Guid> Guid::parse(std::string_view text) noexcept
 {
-    if (text.size() != TextLength || text.front() != '{' || text.back() != '}') return std::nullopt;
+    if (text.size() != TextLength || text.front() != '{' || text.back() != '}' || text[9] != '-' ||
+        text[14] != '-' || text[19] != '-' || text[24] != '-')
+        return std::nullopt;
     Guid g;
     size_t pos = 1, byte = 0;
+    uint8_t bad = 0;
     for (int gi = 0; gi < 5; ++gi) {
-        if (gi > 0) {
-            if (text[pos] != '-') return std::nullopt;
-            ++pos;
-        }
+        if (gi > 0) ++pos;
         for (int k = 0; k < Groups[gi]; k += 2) {
-            int hi = hexValue(text[pos]), lo = hexValue(text[pos + 1]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            g.bytes[byte++] = static_cast<uint8_t>(hi << 4 | lo);
+            const uint8_t hi = HexTable[static_cast<unsigned char>(text[pos])];
+            const uint8_t lo = HexTable[static_cast<unsigned char>(text[pos + 1])];
+            bad |= static_cast<uint8_t>(hi | lo);
+            g.bytes[byte++] = static_cast<uint8_t>(hi << 4 | (lo & 0x0F));
             pos += 2;
         }
     }
+    if (bad & 0xF0) return std::nullopt;
     return g;
 }
 

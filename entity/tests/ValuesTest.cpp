@@ -482,6 +482,21 @@ TEST(GuidValue, ParseKeepsByteOrderOfTheText)
     EXPECT_FALSE(g->isNull());
 }
 
+TEST(GuidValue, ParseRefusesEveryMalformedText)
+{
+    for (const char* text :
+         {"", "{00112233-4455-6677-8899-AABBCCDDEEFF", // no closing brace
+          "(00112233-4455-6677-8899-AABBCCDDEEFF)",
+          "{00112233-4455-6677-8899-AABBCCDDEEF}", // one digit short
+          "{00112233-4455-6677-8899-AABBCCDDEEFF0}",
+          "{001122334-455-6677-8899-AABBCCDDEEFF}", // dash moved
+          "{00112233-4455-6677-8899_AABBCCDDEEFF}",
+          "{G0112233-4455-6677-8899-AABBCCDDEEFF}", // a non-digit per group
+          "{00112233-44g5-6677-8899-AABBCCDDEEFF}", "{00112233-4455-66 7-8899-AABBCCDDEEFF}",
+          "{00112233-4455-6677-88-9-AABBCCDDEEFF}", "{00112233-4455-6677-8899-AABBCCDDEEF\xC4}"})
+        EXPECT_FALSE(Guid::parse(text).has_value()) << text;
+}
+
 TEST(DateTimeValue, DaysCountFrom18991230)
 {
     struct Case {

@@ -48,18 +48,25 @@ std::string selectStatement(const TableLayout& layout, std::string_view where)
     return sql + " ORDER BY " + order;
 }
 
+storage::Rows readRows(storage::Transaction& tx, const TableLayout& layout, const TableQuery& query)
+{
+    std::string where = internal::checkedWhere(query.where, layout, query.params.size());
+    storage::Rows rows = tx.query(selectStatement(layout, where), query.params);
+    if (rows.columns.size() != layout.columns().size())
+        throw Error("读取表[" + layout.table().code + "]时得到" +
+                    std::to_string(rows.columns.size()) + "列，应为" +
+                    std::to_string(layout.columns().size()) + "列");
+    return rows;
+}
+
 void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view tableCode,
                const TableQuery& query, TClientDataSet& out)
 {
     const auto shared = dictionary.layout(tableCode);
     const TableLayout& layout = *shared;
     const std::string& table = layout.table().code;
-    std::string where = internal::checkedWhere(query.where, layout, query.params.size());
-    storage::Rows rows = tx.query(selectStatement(layout, where), query.params);
+    const storage::Rows rows = readRows(tx, layout, query);
     const auto& columns = layout.columns();
-    if (rows.columns.size() != columns.size())
-        throw Error("读取表[" + table + "]时得到" + std::to_string(rows.columns.size()) +
-                    "列，应为" + std::to_string(columns.size()) + "列");
 
     TClientDataSet result;
     buildClientStructure(layout, result);

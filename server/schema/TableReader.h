@@ -33,6 +33,11 @@ void buildClientStructure(const TableLayout& layout, TClientDataSet& out);
 /// the condition applied to the result and the rows ordered by the sort columns, then ObjID.
 std::string selectStatement(const TableLayout& layout, std::string_view where);
 
+/// The rows readTable reads, as the storage gives them: one value per column of the layout, in
+/// its order. Throws corvo::Error as readTable does.
+storage::Rows readRows(storage::Transaction& tx, const TableLayout& layout,
+                       const TableQuery& query);
+
 /// Reads the rows of a table into `out` with the client's structure; texts become GBK,
 /// date-times and numbers the field's values. `out` keeps its earlier content when the read
 /// fails (corvo::Error from the dictionary, the storage or a value that does not convert).

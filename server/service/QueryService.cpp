@@ -125,8 +125,8 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
     if (layout->columnIndex("ParentID") < 0)
         throw Error("表[" + table + "]没有ParentID列，不能作为明细表查询");
     const bool owned = layout->columnIndex("TOwnerID") >= 0;
-    TClientDataSet all;
-    schema::buildClientStructure(*layout, all);
+    // Every batch's rows first, then one conversion into the client's structure.
+    storage::Rows all;
     for (std::size_t start = 0; start < parents.size(); start += ParentsPerRead) {
         const std::size_t end = std::min(parents.size(), start + ParentsPerRead);
         std::string where = "\"ParentID\" in (";
@@ -137,18 +137,16 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
         }
         where += ")";
         if (owned) addOwnerScope(where, params, ownerId);
-        TClientDataSet part;
-        schema::readTable(tx, dict, table, {where, params}, part);
-        for (part.First(); !part.Eof(); part.Next()) {
-            all.Append();
-            for (int f = 0; f < part.FieldCount(); ++f)
-                if (!part.Fields(f).IsNull())
-                    all.Fields(f).SetAsVariant(part.Fields(f).AsVariant());
-            all.Post();
-        }
+        storage::Rows part = schema::readRows(tx, *layout, {where, params});
+        if (all.columns.empty()) all.columns = std::move(part.columns);
+        for (auto& row : part.rows)
+            all.rows.push_back(std::move(row));
     }
-    all.MergeChangeLog();
-    out.SetData(all.Data());
+    std::vector<std::string> names;
+    for (const schema::LayoutColumn& column : layout->columns())
+        names.push_back(column.code());
+    if (all.columns.empty()) all.columns = names;
+    schema::rowsToDataSet(*layout, names, all, out);
 }
 
 /// The rows in the structure the client sent: same-named fields copied, the rest left empty.

@@ -308,13 +308,15 @@ public:
             InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             Rows rows;
+            // Columns are read after the first step: a kept statement is prepared again there
+            // when the schema changed since, and may then have other columns.
+            int rc = sqlite3_step(statement.get());
             const int count = sqlite3_column_count(statement.get());
             for (int i = 0; i < count; ++i) {
                 const char* name = sqlite3_column_name(statement.get(), i);
                 rows.columns.emplace_back(name ? name : "");
             }
-            int rc;
-            while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            for (; rc == SQLITE_ROW; rc = sqlite3_step(statement.get())) {
                 std::vector<Value>& row = rows.rows.emplace_back();
                 row.reserve(static_cast<std::size_t>(count));
                 for (int i = 0; i < count; ++i)
