@@ -1,5 +1,6 @@
 #include "Ddl.h"
 
+#include "DictionaryBuilder.h"
 #include "entity/Gbk.h"
 
 namespace corvo::server::schema {
@@ -66,6 +67,21 @@ std::string createTableStatement(Dialect dialect, const TableLayout& layout)
     return sql + "  PRIMARY KEY (" + quoteIdentifier(key) + ")\n)";
 }
 
+namespace {
+
+// PostgreSQL cuts names at 63 bytes, so two long ones could come out the same: a long name
+// keeps its start and ends in a digest of the whole.
+std::string indexName(const std::string& table, const std::string& column)
+{
+    constexpr std::size_t Longest = 63;
+    std::string name = "IX_" + table + "_" + column;
+    if (name.size() <= Longest) return name;
+    const std::string digest = stableGuid(name).substr(1, 8);
+    return name.substr(0, Longest - digest.size() - 1) + "_" + digest;
+}
+
+} // namespace
+
 std::vector<std::string> indexStatements(const TableLayout& layout)
 {
     std::vector<std::string> out;
@@ -73,9 +89,8 @@ std::vector<std::string> indexStatements(const TableLayout& layout)
     for (const LayoutColumn& column : layout.columns()) {
         if (!column.stored() || gbk::equalsIgnoreCase(column.code(), "ObjID")) continue;
         if (column.field.isSort != 1 && !gbk::equalsIgnoreCase(column.code(), "ParentID")) continue;
-        out.push_back("CREATE INDEX " + quoteIdentifier("IX_" + table + "_" + column.code()) +
-                      " ON " + quoteIdentifier(table) + " (" + quoteIdentifier(column.code()) +
-                      ")");
+        out.push_back("CREATE INDEX " + quoteIdentifier(indexName(table, column.code())) + " ON " +
+                      quoteIdentifier(table) + " (" + quoteIdentifier(column.code()) + ")");
     }
     return out;
 }

@@ -9,12 +9,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <set>
 
 namespace corvo::server::schema {
 namespace {
 
 using storage::Dialect;
+using testing::ElementsAre;
 using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::StartsWith;
 
 TEST(DdlTest, SqliteTableFromTheDictionaryInColumnOrderWithoutJoinedColumns)
 {
@@ -36,6 +40,60 @@ TEST(DdlTest, SqliteTableFromTheDictionaryInColumnOrderWithoutJoinedColumns)
               "  \"StatusID\" varchar(38),\n"
               "  PRIMARY KEY (\"ObjID\")\n"
               ")");
+}
+
+TEST(DdlTest, IndexesTheStoredSortColumnsAndParentIdButNotTheKey)
+{
+    using Coding = DictionaryBuilder::Coding;
+    using Copy = DictionaryBuilder::Copy;
+    DictionaryBuilder b;
+    auto p = b.table(test::ParamTableID, "TOtherParam", "", "", Coding::Typed, Copy::Client);
+    p.keys();
+    p.text("Code", 50, "", "");
+    p.text("Name", 50, "", "");
+    auto l = b.table(test::ShopTableID, "TLine", "", "", Coding::Typed, Copy::ServerOnly);
+    l.keys();
+    l.sortByIdentifier();
+    l.guid("ParentID", "", "").hidden();
+    l.integer("Quantity", "", "");
+    l.text("Code", 20, "", "").sort();
+    l.otherParam("StatusID", "", "");
+    l.otherParamName("StatusName", "StatusID", "", "").sort(); // joined: not in this table
+    const Dictionary d = b.take();
+    EXPECT_THAT(indexStatements(TableLayout::resolve(d, "TLine")),
+                ElementsAre("CREATE INDEX \"IX_TLine_ParentID\" ON \"TLine\" (\"ParentID\")",
+                            "CREATE INDEX \"IX_TLine_Code\" ON \"TLine\" (\"Code\")"));
+    EXPECT_THAT(indexStatements(TableLayout::resolve(d, "TOtherParam")), IsEmpty());
+
+    // Each table's indexes follow its CREATE TABLE, so they never name a table not yet made.
+    const std::vector<std::string> all = schemaStatements(Dialect::Postgres, d);
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_THAT(all[0], StartsWith("CREATE TABLE \"TOtherParam\""));
+    EXPECT_THAT(all[1], StartsWith("CREATE TABLE \"TLine\""));
+    EXPECT_THAT(all[2], StartsWith("CREATE INDEX \"IX_TLine_ParentID\""));
+    EXPECT_THAT(all[3], StartsWith("CREATE INDEX \"IX_TLine_Code\""));
+}
+
+TEST(DdlTest, LongIndexNamesStayDistinctWithinWhatPostgresKeeps)
+{
+    using Coding = DictionaryBuilder::Coding;
+    using Copy = DictionaryBuilder::Copy;
+    DictionaryBuilder b;
+    const std::string table(50, 'T');
+    auto t = b.table(test::ShopTableID, table, "", "", Coding::Typed, Copy::ServerOnly);
+    t.keys();
+    t.text(std::string(40, 'C') + "1", 20, "", "").sort();
+    t.text(std::string(40, 'C') + "2", 20, "", "").sort();
+    const auto statements = indexStatements(TableLayout::resolve(b.take(), table));
+    ASSERT_EQ(statements.size(), 2u);
+    std::set<std::string> names;
+    for (const std::string& s : statements) {
+        const std::string name =
+            s.substr(s.find('"') + 1, s.find('"', s.find('"') + 1) - s.find('"') - 1);
+        EXPECT_LE(name.size(), 63u) << name;
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 2u);
 }
 
 struct TypeCase {

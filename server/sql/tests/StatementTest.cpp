@@ -148,5 +148,45 @@ TEST_P(ClientQuery, LikeIgnoresLetterCaseAndPagesAreLimited)
 
 INSTANTIATE_TEST_SUITE_P(Backends, ClientQuery, testing::Values("sqlite", "postgres"));
 
+struct PagePlan {
+    const char* mode;
+    const char* nextKey;
+    const char* previousKey;
+    const char* access; ///< how SQLite reaches the rows of the queried table
+};
+
+void PrintTo(const PagePlan& p, std::ostream* os)
+{
+    *os << p.mode;
+}
+
+class PagePlanTest : public testing::TestWithParam<PagePlan> {};
+
+TEST_P(PagePlanTest, WalksTheSortColumnsIndexWithoutSortingAgain)
+{
+    const PagePlan& p = GetParam();
+    test::SeededDatabase db;
+    const Statement s = buildStatement(
+        db.dictionary(), db.clientClauses("TOrgan", p.mode, {}, p.nextKey, p.previousKey),
+        {Dialect::Sqlite, Demo});
+    auto tx = db.db().begin(storage::TransactionMode::Read);
+    const storage::Rows plan = tx->query("EXPLAIN QUERY PLAN " + s.sql, s.params);
+    const int detail = plan.column("detail");
+    ASSERT_GE(detail, 0);
+    std::vector<std::string> steps;
+    for (const auto& row : plan.rows)
+        steps.push_back(row.at(std::size_t(detail)).toText());
+    EXPECT_THAT(steps, testing::Contains(p.access)) << s.sql;
+    EXPECT_THAT(steps, testing::Each(testing::Not(testing::HasSubstr("TEMP B-TREE")))) << s.sql;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PagePlanTest,
+    testing::Values(
+        PagePlan{"FirstPage", "", "", "SCAN t USING INDEX IX_TOrgan_Code"},
+        PagePlan{"NextPage", "EMPTYG", "", "SEARCH t USING INDEX IX_TOrgan_Code (Code>?)"},
+        PagePlan{"PreviousPage", "", "S01", "SEARCH t USING INDEX IX_TOrgan_Code (Code<?)"}),
+    [](const testing::TestParamInfo<PagePlan>& info) { return std::string(info.param.mode); });
+
 } // namespace
 } // namespace corvo::server::sql

@@ -391,6 +391,145 @@ TEST_P(StorageTest, TableNamesListTheTablesOnly)
     EXPECT_THAT(names, ::testing::ElementsAre("tcounter", "tproduct"));
 }
 
+// ---- statements a connection keeps prepared ----------------------------------------------
+
+/// Each row as its values joined by ":", in the order the statement returned them.
+std::vector<std::string> texts(const Rows& rows)
+{
+    std::vector<std::string> out;
+    for (const auto& row : rows.rows) {
+        std::string line;
+        for (const Value& value : row)
+            line += (line.empty() ? "" : ":") + value.toText();
+        out.push_back(line);
+    }
+    return out;
+}
+
+TEST_P(StorageTest, StatementsBeyondWhatIsKeptAndBackGiveTheirOwnRows)
+{
+    script("CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT);"
+           "INSERT INTO items VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+    auto one = openStore({1, 30s}); // every transaction on the same connection
+    constexpr int Distinct = 150;
+    auto check = [&](int i) {
+        auto transaction = one->begin(TransactionMode::Read);
+        const Value id[] = {Value(i % 3 + 1)};
+        Rows rows = transaction->query(
+            "SELECT name, " + std::to_string(i) + " AS n FROM items WHERE id = ?", id);
+        const std::string name(1, static_cast<char>('a' + i % 3));
+        EXPECT_THAT(texts(rows), ::testing::ElementsAre(name + ":" + std::to_string(i)));
+        transaction->commit();
+    };
+    for (int i = 0; i < Distinct; ++i)
+        check(i);
+    for (int i = 0; i < Distinct; ++i)
+        check(i);
+    for (int i = Distinct - 1; i >= 0; --i)
+        check(i);
+}
+
+TEST_P(StorageTest, KeptStatementAnswersItsNewParametersOnly)
+{
+    script("CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT, shop TEXT);"
+           "INSERT INTO items VALUES (1, 'a', 'north'), (2, 'b', 'north'), (3, 'c', 'south')");
+    auto one = openStore({1, 30s});
+    struct Case {
+        Value shop;
+        Value above;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {Value("north"), Value(0), {"1:a", "2:b"}},
+        {Value("south"), Value(0), {"3:c"}},
+        {Value("north"), Value(1), {"2:b"}},
+        {Value("west"), Value(0), {}},
+        {Value(), Value(0), {}},
+        {Value("north"), Value(0), {"1:a", "2:b"}},
+    };
+    const char* sql = "SELECT id, name FROM items WHERE shop = ? AND id > ? ORDER BY id";
+    // Within one transaction and across transactions on the same connection.
+    auto shared = one->begin(TransactionMode::Read);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shop.toText() + " above " + c.above.toText());
+        const Value params[] = {c.shop, c.above};
+        EXPECT_EQ(texts(shared->query(sql, params)), c.rows);
+    }
+    shared->commit();
+    shared.reset();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shop.toText() + " above " + c.above.toText());
+        auto transaction = one->begin(TransactionMode::Read);
+        const Value params[] = {c.shop, c.above};
+        EXPECT_EQ(texts(transaction->query(sql, params)), c.rows);
+    }
+}
+
+enum class Alterer { SameConnection, OtherDatabase };
+
+void PrintTo(Alterer alterer, std::ostream* out)
+{
+    *out << (alterer == Alterer::SameConnection ? "same connection" : "other database");
+}
+
+TEST_P(StorageTest, KeptStatementReadsATableAlteredSinceItWasPrepared)
+{
+    for (const Alterer alterer : {Alterer::SameConnection, Alterer::OtherDatabase}) {
+        SCOPED_TRACE(::testing::PrintToString(alterer));
+        const std::string table = alterer == Alterer::SameConnection ? "items_same" : "items_other";
+        script("CREATE TABLE " + table + " (id INTEGER PRIMARY KEY, name TEXT); INSERT INTO " +
+               table + " VALUES (1, 'a'), (2, 'b')");
+        auto one = openStore({1, 30s});
+        const std::string sql = "SELECT * FROM " + table + " WHERE id = ?";
+        const Value id[] = {Value(2)};
+        {
+            auto transaction = one->begin(TransactionMode::Read);
+            EXPECT_EQ(texts(transaction->query(sql, id)), std::vector<std::string>{"2:b"});
+        }
+        {
+            auto other = alterer == Alterer::SameConnection ? nullptr : openStore();
+            auto transaction = (other ? *other : *one).begin(TransactionMode::Write);
+            transaction->execute("ALTER TABLE " + table + " ADD COLUMN note TEXT");
+            transaction->execute("UPDATE " + table + " SET note = 'x'");
+            transaction->commit();
+        }
+        auto transaction = one->begin(TransactionMode::Read);
+        Rows rows = transaction->query(sql, id);
+        EXPECT_EQ(rows.columns, (std::vector<std::string>{"id", "name", "note"}));
+        EXPECT_EQ(texts(rows), std::vector<std::string>{"2:b:x"});
+    }
+}
+
+TEST_P(StorageTest, KeptStatementThatFailedRunsAgain)
+{
+    script("CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT NOT NULL)");
+    auto one = openStore({1, 30s});
+    const char* insert = "INSERT INTO items (id, name) VALUES (?, ?)";
+    struct Case {
+        Value id;
+        Value name;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {Value(1), Value("a"), true}, {Value(1), Value("dup"), false}, {Value(2), Value(), false},
+        {Value(2), Value("b"), true}, {Value(2), Value("b"), false},   {Value(3), Value("c"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id.toText() + " " + c.name.toText());
+        auto transaction = one->begin(TransactionMode::Write);
+        const Value params[] = {c.id, c.name};
+        if (!c.accepted) {
+            EXPECT_THROW(transaction->execute(insert, params), Error);
+            continue;
+        }
+        EXPECT_EQ(transaction->execute(insert, params), 1);
+        transaction->commit();
+    }
+    auto transaction = one->begin(TransactionMode::Read);
+    EXPECT_EQ(texts(transaction->query("SELECT id, name FROM items ORDER BY id")),
+              (std::vector<std::string>{"1:a", "2:b", "3:c"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StorageTest,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          [](const auto& info) { return backendName(info.param); });
