@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,10 @@ public:
 
     // Rows and cursor
     void Append();
+    /// Append, one value per field in field order (Null leaves the field empty), and Post in
+    /// one step: for loading many rows. The values are converted as SetAsVariant converts them;
+    /// a wrong count or a value that does not convert throws corvo::Error and adds nothing.
+    void AppendRecord(std::span<const Variant> values);
     void Edit();
     void Post();
     void Delete();

@@ -37,6 +37,29 @@ void TClientDataSet::writeRow(uint32_t row)
                      [&](Column& column) { internal::storeValue(column, row, m_buffer[f]); });
 }
 
+void TClientDataSet::AppendRecord(std::span<const Variant> values)
+{
+    checkWritable();
+    if (values.size() != m_fields.size())
+        throw Error("追加的记录有" + std::to_string(values.size()) + "个值，数据集有" +
+                    std::to_string(m_fields.size()) + "个字段");
+    MergeChangeLog();
+    std::vector<Variant> converted(values.size());
+    for (std::size_t f = 0; f < values.size(); ++f)
+        if (!values[f].isNull()) converted[f] = convertForField(static_cast<int>(f), values[f]);
+    const uint32_t row = storeNewRow();
+    for (std::size_t f = 0; f < converted.size(); ++f)
+        if (!converted[f].isNull())
+            storeIndexed(row, static_cast<int>(f),
+                         [&](Column& column) { internal::storeValue(column, row, converted[f]); });
+    if (passesFilter(row))
+        placeRowInView(row);
+    else
+        setCursorAfterChange(m_view.empty() ? 0 : m_view.size() - 1);
+    m_bof = m_eof = m_view.empty();
+    notify(DataChange::Rows);
+}
+
 void TClientDataSet::removeRow(uint32_t row)
 {
     for (const auto& l : m_lookups)

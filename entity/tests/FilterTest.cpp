@@ -495,6 +495,47 @@ TEST(Sort, UnknownIndexOrFieldIsAnErrorNamingIt)
     EXPECT_EQ(visibleCodes(ds).back(), "C2");
 }
 
+TEST(Sort, AppendRecordStoresWhatAppendAndPostStoreInTheSamePlace)
+{
+    // Texts the fields convert, a Null, and a row the filter hides.
+    const std::vector<std::vector<Variant>> rows = {
+        {Variant("B15"), Variant("Bean"), Variant("4"), Variant(int64_t{1}), Variant("3.5"),
+         Variant(guid('7')), Variant("2024-04-01")},
+        {Variant("A0"), Variant(), Variant(int64_t{2}), Variant(), Variant(), Variant(), Variant()},
+        {Variant("Z1"), Variant("zero"), Variant(int64_t{0}), Variant(), Variant(), Variant(),
+         Variant()}};
+    TClientDataSet one, other;
+    for (TClientDataSet* ds : {&one, &other}) {
+        buildGoods(*ds);
+        ds->AddIndex("ByCode", "Code", IndexOrder::Ascending);
+        ds->SetIndexName("ByCode");
+        ds->SetFilter("Qty >= '1'");
+        ds->SetFiltered(true);
+    }
+    for (const auto& values : rows) {
+        one.AppendRecord(values);
+        other.Append();
+        for (int f = 0; f < other.FieldCount(); ++f)
+            if (!values[static_cast<std::size_t>(f)].isNull())
+                other.Fields(f).SetAsVariant(values[static_cast<std::size_t>(f)]);
+        other.Post();
+        EXPECT_EQ(one.RecNo(), other.RecNo());
+        EXPECT_EQ(one.Eof(), other.Eof());
+    }
+    EXPECT_EQ(visibleCodes(one), (Codes{"A0", "A1", "A2", "B15", "B2", "C1", "C2"}));
+    one.SetFiltered(false);
+    other.SetFiltered(false);
+    EXPECT_EQ(one.Data(), other.Data());
+
+    // A wrong count or a value its field refuses adds nothing.
+    const int before = one.RecordCount();
+    EXPECT_THROW(one.AppendRecord(std::vector<Variant>(3)), Error);
+    std::vector<Variant> bad = rows[0];
+    bad[2] = Variant("many");
+    EXPECT_THROW(one.AppendRecord(bad), Error);
+    EXPECT_EQ(one.RecordCount(), before);
+}
+
 TEST(Sort, PostedRowTakesItsPlaceAndStaysCurrent)
 {
     TClientDataSet ds;

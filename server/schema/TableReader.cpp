@@ -114,22 +114,20 @@ Variant rowsToPacket(const TableLayout& layout, const std::vector<std::string>& 
             defs.Add(gbk::fromUtf8(name), FieldType::String, 255);
     }
     result.CreateDataSet();
+    std::vector<Variant> values(columns.size());
     for (const auto& row : rows.rows) {
-        result.Append();
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const storage::Value& raw = row.at(i);
-            Variant value = known[i] ? internal::fromStorage(raw, *known[i], table)
-                            : raw.type() == Variant::Type::String
-                                ? Variant(gbk::fromUtf8(raw.asString()))
-                                : raw;
-            if (value.isNull()) continue;
-            try {
-                result.Fields(static_cast<int>(i)).SetAsVariant(value);
-            } catch (const Error& e) {
-                throw Error("读取表[" + table + "]时出错：" + e.what());
-            }
+            values[i] = known[i] ? internal::fromStorage(raw, *known[i], table)
+                        : raw.type() == Variant::Type::String
+                            ? Variant(gbk::fromUtf8(raw.asString()))
+                            : raw;
         }
-        result.Post();
+        try {
+            result.AppendRecord(values);
+        } catch (const Error& e) {
+            throw Error("读取表[" + table + "]时出错：" + e.what());
+        }
     }
     return result.Data();
 }
