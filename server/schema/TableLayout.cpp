@@ -84,6 +84,8 @@ TableLayout TableLayout::resolve(const Dictionary& dictionary, std::string_view 
         column.field = *f;
         column.type = mapping.type;
         column.size = sqlTypeFieldSize(f->dataType, f->prec, f->scale);
+        layout.m_byCode.emplace(gbk::upper(column.code()),
+                                static_cast<int>(layout.m_columns.size()));
         layout.m_columns.push_back(std::move(column));
     }
 
@@ -135,9 +137,9 @@ TableLayout TableLayout::resolve(const Dictionary& dictionary, std::string_view 
 
 int TableLayout::columnIndex(std::string_view code) const noexcept
 {
-    for (std::size_t i = 0; i < m_columns.size(); ++i)
-        if (gbk::equalsIgnoreCase(m_columns[i].field.code, code)) return static_cast<int>(i);
-    return -1;
+    // Every statement and every reply asks this for each of its columns.
+    const auto it = m_byCode.find(gbk::upper(code));
+    return it == m_byCode.end() ? -1 : it->second;
 }
 
 } // namespace corvo::server::schema

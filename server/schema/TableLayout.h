@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvo::server::schema {
@@ -49,6 +50,7 @@ private:
     DictTable m_table;
     std::vector<LayoutColumn> m_columns;
     std::vector<LayoutJoin> m_joins;
+    std::unordered_map<std::string, int> m_byCode; ///< upper-cased code -> position
 };
 
 } // namespace corvo::server::schema
