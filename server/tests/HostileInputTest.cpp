@@ -569,6 +569,23 @@ TEST_F(HostileInputTest, StalledClientsAreCutOffWhileOthersAreServed)
     expectServing(*server);
 }
 
+TEST_F(HostileInputTest, AKeptSocketTheServerClosedIsReplacedOnTheNextCall)
+{
+    // The client keeps its socket between calls; a user idle beyond the server's read timeout
+    // finds it closed and must not notice.
+    auto server = start({"--read-timeout", "1"});
+    remote::TIntellegentWebconn conn("Login");
+    conn.setURL(server->url());
+    for (int call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call);
+        LoginPacket packet("DEMO", "admin", "admin");
+        conn.setServerGUID(std::string(app::Login));
+        EXPECT_TRUE(remote::CallServer(conn, app::Login, app::login::Login, packet));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    }
+    expectServing(*server);
+}
+
 TEST_F(HostileInputTest, ConnectionsBeyondTheBoundAreTurnedAway)
 {
     constexpr std::size_t Bound = 8;
