@@ -123,12 +123,8 @@ public:
     /// page is empty) and leaves the reply in `reply`.
     std::string page(const std::string& lastKey, TParamData& reply)
     {
-        reply.SetParamValue(param::AppName, Variant(param::AppNameValue));
-        reply.SetParamValue("TOwnerID", Variant(NoOwner));
         reply.SetParamData("TMaster", clauseSet(lastKey));
-        m_conn.setServerGUID(std::string(app::Query));
-        if (!remote::CallServer(m_conn, app::Query, app::query::SingleTable, reply))
-            throw Error("the query was refused");
+        query(app::query::SingleTable, reply);
         TClientDataSet rows;
         rows.SetData(reply.GetParamData("TMaster"));
         if (rows.RecordCount() == 0) return {};
@@ -149,15 +145,11 @@ public:
     int nextReportPage()
     {
         TParamData packet(paramkind::Data);
-        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
-        packet.SetParamValue("TOwnerID", Variant(NoOwner));
         packet.SetParamData(
             "TMaster", clauseSet(m_reportPage == 0 ? std::string() : m_lastReport, "TStockOut"));
         packet.SetParamData("TDetailQuery",
                             m_registry.BuildEntity("TStockOutList", "TDetailQuery").Data());
-        m_conn.setServerGUID(std::string(app::Query));
-        if (!remote::CallServer(m_conn, app::Query, app::query::MasterDetail, packet))
-            throw Error("the query was refused");
+        query(app::query::MasterDetail, packet);
         TClientDataSet masters, lines;
         masters.SetData(packet.GetParamData("TMaster"));
         lines.SetData(packet.GetParamData("TDetailQuery"));
@@ -172,6 +164,17 @@ public:
     }
 
 private:
+    /// The query server's method as a form calls it: the packet's common rows, the previous
+    /// object freed by writing the server GUID, a new one created and invoked.
+    void query(int32_t method, TParamData& packet)
+    {
+        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        packet.SetParamValue("TOwnerID", Variant(NoOwner));
+        m_conn.setServerGUID(std::string(app::Query));
+        if (!remote::CallServer(m_conn, app::Query, method, packet))
+            throw Error("the query was refused");
+    }
+
     remote::TIntellegentWebconn m_conn{"Query"};
     TCustomEntityList m_registry;
     std::string m_lastKey;

@@ -135,6 +135,15 @@ TableLayout TableLayout::resolve(const Dictionary& dictionary, std::string_view 
     return layout;
 }
 
+std::vector<std::string> TableLayout::columnCodes() const
+{
+    std::vector<std::string> out;
+    out.reserve(m_columns.size());
+    for (const LayoutColumn& column : m_columns)
+        out.push_back(column.code());
+    return out;
+}
+
 int TableLayout::columnIndex(std::string_view code) const noexcept
 {
     // Every statement and every reply asks this for each of its columns.

@@ -43,6 +43,8 @@ public:
     const DictTable& table() const noexcept { return m_table; }
     const std::vector<LayoutColumn>& columns() const noexcept { return m_columns; }
     const std::vector<LayoutJoin>& joins() const noexcept { return m_joins; }
+    /// Every column's code, in ColOrder.
+    std::vector<std::string> columnCodes() const;
     /// Position of the column of that code (letter case ignored), -1 when absent.
     int columnIndex(std::string_view code) const noexcept;
 

@@ -62,29 +62,8 @@ storage::Rows readRows(storage::Transaction& tx, const TableLayout& layout, cons
 void readTable(storage::Transaction& tx, const Dictionary& dictionary, std::string_view tableCode,
                const TableQuery& query, TClientDataSet& out)
 {
-    const auto shared = dictionary.layout(tableCode);
-    const TableLayout& layout = *shared;
-    const std::string& table = layout.table().code;
-    const storage::Rows rows = readRows(tx, layout, query);
-    const auto& columns = layout.columns();
-
-    TClientDataSet result;
-    buildClientStructure(layout, result);
-    for (const auto& row : rows.rows) {
-        result.Append();
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            Variant value = internal::fromStorage(row.at(i), columns[i], table);
-            if (value.isNull()) continue;
-            try {
-                result.Fields(static_cast<int>(i)).SetAsVariant(value);
-            } catch (const Error& e) {
-                throw Error("读取表[" + table + "]时出错：" + e.what());
-            }
-        }
-        result.Post();
-    }
-    result.First();
-    out.SetData(result.Data());
+    const auto layout = dictionary.layout(tableCode);
+    out.SetData(rowsToPacket(*layout, layout->columnCodes(), readRows(tx, *layout, query)));
 }
 
 void rowsToDataSet(const TableLayout& layout, const std::vector<std::string>& columns,

@@ -142,9 +142,7 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
         for (auto& row : part.rows)
             all.rows.push_back(std::move(row));
     }
-    std::vector<std::string> names;
-    for (const schema::LayoutColumn& column : layout->columns())
-        names.push_back(column.code());
+    const std::vector<std::string> names = layout->columnCodes();
     if (all.columns.empty()) all.columns = names;
     schema::rowsToDataSet(*layout, names, all, out);
 }
