@@ -20,6 +20,7 @@
 #include "shell/EncodePassword.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <iostream>
 #include <mutex>
@@ -42,6 +43,10 @@ usage:
       Creates the schema and the demo company; refuses a database that already holds tables
       unless --force is given (which drops them first). --large adds 1,000,000 sales lines
       for benchmarks (--sales-lines N: N of them).
+  corvo-server init-demo --db URL --company CODE
+      Adds another company, separate from the others, to a database made by init-demo: the
+      demo's data under new ids, its head office coded CODE, its stores and partners CODE-LS,
+      CODE-GY001 ..., the same users and passwords.
   corvo-server user add --db URL --org CODE --code CODE --name NAME --password TEXT
       Adds a user to an organisation, with its password.
   corvo-server encode-password USER PASSWORD
@@ -141,9 +146,47 @@ int serveCommand(const std::vector<std::string>& args)
     return 0;
 }
 
+namespace {
+
+/// Another company beside the ones the database holds: same schema, its own rows.
+int addCompany(const std::string& url, schema::DemoOptions demo)
+{
+    const std::string& code = demo.company;
+    const bool plain = code.size() <= 20 && std::all_of(code.begin(), code.end(), [](char c) {
+                           return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+                       });
+    if (code.empty() || !plain)
+        throw Error("--company must be 1 to 20 letters, digits or _, not \"" + code + "\"");
+    auto db = storage::Database::open(url);
+    if (!hasTable(*db, "TSession") || !hasTable(*db, "TDictTable"))
+        throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
+    auto tx = db->begin(storage::TransactionMode::Write);
+    const storage::Rows taken =
+        tx->query("SELECT \"Code\" FROM \"TOrgan\" WHERE upper(\"Code\") = ? OR upper(\"Code\") "
+                  "LIKE ?",
+                  std::vector<storage::Value>{storage::Value(gbk::upper(code)),
+                                              storage::Value(gbk::upper(code) + "-%")});
+    if (!taken.rows.empty())
+        throw Error("the database already holds the organisation " +
+                    taken.rows.front().front().asString());
+    const Credentials credentials;
+    const auto users = schema::seedDemoCompany(*tx, demo);
+    for (const auto& user : users)
+        credentials.store(*tx, user.objId, encodedPassword(user.code, user.password));
+    tx->commit();
+    std::cout << "created the company " << code << " (organisations " << code << " and " << code
+              << "-LS ...); users:";
+    for (const auto& user : users)
+        std::cout << " " << user.code << "/" << user.password;
+    std::cout << std::endl;
+    return 0;
+}
+
+} // namespace
+
 int initDemoCommand(const std::vector<std::string>& args)
 {
-    const Options opts(args, {"db", "sales-lines"}, {"force", "large"});
+    const Options opts(args, {"db", "sales-lines", "company"}, {"force", "large"});
     schema::DemoOptions demo;
     demo.large = opts.flag("large");
     if (auto n = opts.get("sales-lines")) {
@@ -151,6 +194,11 @@ int initDemoCommand(const std::vector<std::string>& args)
         demo.largeSalesLines = positiveNumber(*n, "sales-lines");
     }
     const std::string url = opts.require("db");
+    if (auto company = opts.get("company")) {
+        if (opts.flag("force")) throw Error("--company adds to a database; it takes no --force");
+        demo.company = *company;
+        return addCompany(url, demo);
+    }
     auto db = storage::Database::open(url, storage::OpenMode::CreateIfMissing);
     const std::vector<std::string> existing = db->tableNames();
     if (!existing.empty() && !opts.flag("force"))

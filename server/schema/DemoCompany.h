@@ -4,6 +4,7 @@
 #include "server/storage/Database.h"
 
 #include <optional>
+#include <string>
 
 namespace corvo::server::schema {
 
@@ -15,6 +16,11 @@ struct DemoOptions {
     /// The day of seeding as an OLE day number (midnight); documents lie before it. Empty:
     /// today.
     std::optional<int> today;
+    /// Empty: the demo company "DEMO". Otherwise another company in a database that holds
+    /// one already: the same data under ids of its own, its head office coded `company` and
+    /// its other organisations `company` + "-" + the demo's code; the rows every company
+    /// shares (modules, translations, the manual, the system's lists) are not written again.
+    std::string company = {};
 };
 
 /// Fills a database made by createSchema(demoDictionary()) with the demo company described

@@ -182,6 +182,7 @@ void products(DictionaryBuilder& b)
     t.text("Code", 20, "类别代码", "Code").required().query().sort().unique();
     t.text("Name", 50, "类别名称", "Name").required().query();
     t.text("HelpIndex", 20, "助记码", "Mnemonic").query();
+    t.owner();
     t.validity();
 
     auto p =

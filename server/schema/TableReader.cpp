@@ -18,7 +18,8 @@ void buildClientStructure(const TableLayout& layout, TClientDataSet& out)
     out.CreateDataSet();
 }
 
-std::string selectStatement(const TableLayout& layout, std::string_view where)
+std::string selectStatement(const TableLayout& layout, std::string_view where,
+                            const ScopedRead& owner)
 {
     // Aliases of our own: a joined table may be the table itself or joined twice.
     auto joinAlias = [](std::size_t i) { return "j" + std::to_string(i); };
@@ -36,7 +37,10 @@ std::string selectStatement(const TableLayout& layout, std::string_view where)
         from += " LEFT JOIN " + quoteIdentifier(join.table) + " AS " + joinAlias(i) + " ON " +
                 joinAlias(i) + "." + quoteIdentifier("ObjID") + " = t." +
                 quoteIdentifier(join.keyColumn);
+        if (i < owner.joinScope.size() && !owner.joinScope[i].empty())
+            from += " AND " + owner.joinScope[i];
     }
+    if (!owner.scope.empty()) from += " WHERE " + owner.scope;
     std::string order;
     for (const LayoutColumn& column : layout.columns())
         if (column.stored() && column.field.isSort)
@@ -51,7 +55,9 @@ std::string selectStatement(const TableLayout& layout, std::string_view where)
 storage::Rows readRows(storage::Transaction& tx, const TableLayout& layout, const TableQuery& query)
 {
     std::string where = internal::checkedWhere(query.where, layout, query.params.size());
-    storage::Rows rows = tx.query(selectStatement(layout, where), query.params);
+    std::vector<storage::Value> params = query.owner.params;
+    params.insert(params.end(), query.params.begin(), query.params.end());
+    storage::Rows rows = tx.query(selectStatement(layout, where, query.owner), params);
     if (rows.columns.size() != layout.columns().size())
         throw Error("读取表[" + layout.table().code + "]时得到" +
                     std::to_string(rows.columns.size()) + "列，应为" +

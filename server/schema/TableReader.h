@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dictionary.h"
+#include "Ownership.h"
 #include "TableLayout.h"
 #include "server/storage/Database.h"
 
@@ -22,6 +23,10 @@ namespace corvo::server::schema {
 struct TableQuery {
     std::string where;
     std::vector<storage::Value> params;
+    /// The company's scope (scopedRead), written by the server itself: applied to the stored
+    /// rows and to every join, so neither the rows nor their display columns reach another
+    /// company. Empty: no scope.
+    ScopedRead owner = {};
 };
 
 /// Gives the dataset the structure the client builds for the table: one field per dictionary
@@ -31,7 +36,9 @@ void buildClientStructure(const TableLayout& layout, TClientDataSet& out);
 
 /// The statement readTable runs: the stored columns, the joined columns through LEFT JOINs,
 /// the condition applied to the result and the rows ordered by the sort columns, then ObjID.
-std::string selectStatement(const TableLayout& layout, std::string_view where);
+/// With an owner scope, its join conditions join and its main condition limits the stored rows.
+std::string selectStatement(const TableLayout& layout, std::string_view where,
+                            const ScopedRead& owner = {});
 
 /// The rows readTable reads, as the storage gives them: one value per column of the layout, in
 /// its order. Throws corvo::Error as readTable does.

@@ -1,6 +1,5 @@
 #include "LoginService.h"
 
-#include "OwnerScope.h"
 #include "QueryService.h"
 #include "Values.h"
 #include "entity/Error.h"
@@ -54,8 +53,9 @@ void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::s
                 const std::string& ownerId, TClientDataSet& out, std::string where = {},
                 std::vector<Value> params = {})
 {
-    if (dict.layout(table)->columnIndex("TOwnerID") >= 0) addOwnerScope(where, params, ownerId);
-    schema::readTable(tx, dict, table, {std::move(where), std::move(params)}, out);
+    schema::readTable(
+        tx, dict, table,
+        {std::move(where), std::move(params), schema::scopedRead(dict, table, ownerId)}, out);
 }
 
 /// Rows as sorted lines of name=value pairs: equal content, whatever the order or encoding.
@@ -210,7 +210,8 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
         addData(reply, name, rows);
     }
     TClientDataSet rights;
-    schema::readTable(*tx, dict, "TUserModule", {"\"TUserID\" = ?", {Value(userId)}}, rights);
+    readScoped(*tx, dict, "TUserModule", session.ownerId, rights, "\"TUserID\" = ?",
+               {Value(userId)});
     addData(reply, "TUserModule", rights);
     tx->commit();
 

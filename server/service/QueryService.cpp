@@ -1,6 +1,6 @@
 #include "QueryService.h"
 
-#include "OwnerScope.h"
+#include "ReadRights.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
@@ -67,6 +67,7 @@ Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::D
         sql::buildStatement(dict, clauses,
                             {call.server.db.dialect(), call.session ? call.session->ownerId : "",
                              partnerOf(call, packet)});
+    if (call.session) requireReadable(tx, dict, call.session->userId, statement.tables);
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
             statement.groupBy, statement.table};
@@ -124,7 +125,6 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
     const auto layout = dict.layout(table);
     if (layout->columnIndex("ParentID") < 0)
         throw Error("表[" + table + "]没有ParentID列，不能作为明细表查询");
-    const bool owned = layout->columnIndex("TOwnerID") >= 0;
     // Every batch's rows first, then one conversion into the client's structure.
     storage::Rows all;
     for (std::size_t start = 0; start < parents.size(); start += ParentsPerRead) {
@@ -136,8 +136,8 @@ void readChildren(storage::Transaction& tx, const schema::Dictionary& dict,
             params.emplace_back(parents[i]);
         }
         where += ")";
-        if (owned) addOwnerScope(where, params, ownerId);
-        storage::Rows part = schema::readRows(tx, *layout, {where, params});
+        storage::Rows part = schema::readRows(
+            tx, *layout, {where, params, schema::scopedRead(dict, table, ownerId)});
         if (all.columns.empty()) all.columns = std::move(part.columns);
         for (auto& row : part.rows)
             all.rows.push_back(std::move(row));
@@ -312,11 +312,17 @@ bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
         const std::string detailTable = gbk::toUtf8(shape.Fields(0).FieldName());
         if (!dict.findTable(detailTable))
             throw Error("表名[" + detailTable + "]在表字典中不存在 ！");
+        const std::string sizeTable = detailTable + "Size";
+        const bool hasSizes = dict.findTable(sizeTable) != nullptr;
+        if (call.session) {
+            std::vector<std::string> read = {detailTable};
+            if (hasSizes) read.push_back(sizeTable);
+            requireReadable(*tx, dict, call.session->userId, read);
+        }
         TClientDataSet details;
         readChildren(*tx, dict, detailTable, columnTexts(masters, "ObjID"), owner, details);
-        const std::string sizeTable = detailTable + "Size";
         std::optional<TClientDataSet> sizes;
-        if (dict.findTable(sizeTable)) {
+        if (hasSizes) {
             sizes.emplace();
             readChildren(*tx, dict, sizeTable, columnTexts(details, "ObjID"), owner, *sizes);
         }

@@ -7,6 +7,7 @@
 #include "internal/ConditionWriter.h"
 #include "internal/Lexer.h"
 #include "server/schema/Ddl.h"
+#include "server/schema/Ownership.h"
 #include "server/schema/TableLayout.h"
 
 #include <charconv>
@@ -84,7 +85,8 @@ private:
 class Builder {
 public:
     Builder(const schema::Dictionary& dictionary, const QueryScope& scope, Statement& out)
-        : m_out(out),
+        : m_out(out), m_dictionary(dictionary), m_ownerId(scope.ownerId),
+          m_partnerId(scope.ownerId.empty() ? std::string() : scope.partnerId),
           m_writer(dictionary, scope.dialect, scope.ownerId, out.params, scope.partnerId)
     {
     }
@@ -230,6 +232,14 @@ private:
     {
         if (std::string owner = m_writer.ownerScope(m_scope); !owner.empty())
             m_where.push_back(owner);
+        // A display column shows nothing of another company: its join is scoped as well. The
+        // joins come before the conditions in the text, so their values go first.
+        std::vector<storage::Value> joinParams;
+        schema::OwnerScope joinScope(m_dictionary, m_ownerId, m_partnerId,
+                                     [&](storage::Value value) {
+                                         joinParams.push_back(std::move(value));
+                                         return std::string("?");
+                                     });
         std::string& sql = m_out.sql;
         sql = "SELECT ";
         for (std::size_t i = 0; i < m_select.size(); ++i)
@@ -240,7 +250,12 @@ private:
             sql += " LEFT JOIN " + schema::quoteIdentifier(join.layout->table().code) + " AS " +
                    join.sqlAlias + " ON " + join.sqlAlias + "." + schema::quoteIdentifier("ObjID") +
                    " = t." + schema::quoteIdentifier(m_layout->joins()[i].keyColumn);
+            if (std::string scope = joinScope.condition(join.layout->table().code, join.sqlAlias);
+                !scope.empty())
+                sql += " AND " + scope;
         }
+        m_out.params.insert(m_out.params.begin(), joinParams.begin(), joinParams.end());
+        m_out.tables = m_writer.tables();
         for (std::size_t i = 0; i < m_where.size(); ++i)
             sql += (i ? " AND " : " WHERE ") + m_where[i];
         for (std::size_t i = 0; i < m_order.size(); ++i)
@@ -249,6 +264,9 @@ private:
     }
 
     Statement& m_out;
+    const schema::Dictionary& m_dictionary;
+    std::string m_ownerId;
+    std::string m_partnerId;
     internal::ConditionWriter m_writer;
     const schema::TableLayout* m_layout = nullptr;
     internal::TableScope m_scope;

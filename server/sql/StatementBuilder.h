@@ -20,8 +20,8 @@ struct Clause {
     std::string text;
 };
 
-/// Who asks and for which backend: the rows of tables with a TOwnerID column are limited to
-/// this company (or to no company) whatever the clauses say.
+/// Who asks and for which backend: the rows of every table are limited to this company (or
+/// to no company) whatever the clauses say; see schema::OwnerScope.
 struct QueryScope {
     storage::Dialect dialect = storage::Dialect::Sqlite;
     std::string ownerId; ///< the session's organisation, GUID text
@@ -38,6 +38,7 @@ struct Statement {
     std::vector<std::string> columns; ///< the result's columns in select order
     int limit = 0;                    ///< rows of a page ("top N"); 0 for all rows
     std::string groupBy;              ///< the column a "sum" row names; empty when none
+    std::vector<std::string> tables;  ///< every table it reads: main, joined, sub-selects
 };
 
 /// Statements stop at these sizes, whatever the client sends.

@@ -135,21 +135,21 @@ void otherParameters(Seeder& seed, const Catalogue& c)
 {
     const Value created = day(c.today - 200);
     const Value admin = c.users.at("admin");
+    // The system's lists (statuses, kinds, units ...) are rows of no company, so every
+    // company's forms find them; the product types are the company's own.
+    enum class Of { System, Company };
     auto write = [&](const std::string& type, const char* typeName, int allowEdit,
-                     const std::string& code, const std::string& id, const Param& p, int order) {
-        seed.insert("TOtherParam", {{"ObjID", id},
-                                    {"Code", code},
-                                    {"Name", p.name},
-                                    {"NameEn", p.en},
-                                    {"NameJP", p.jp},
-                                    {"Type", type},
-                                    {"TypeName", typeName},
-                                    {"DispOrder", order},
-                                    {"AllowEdit", allowEdit},
-                                    {"TUserID", admin},
-                                    {"CreateDate", created},
-                                    {"TOwnerID", c.company},
-                                    {"StatusID", Valid}});
+                     const std::string& code, const std::string& id, const Param& p, int order,
+                     Of of) {
+        Record row = {{"ObjID", id},           {"Code", code},       {"Name", p.name},
+                      {"NameEn", p.en},        {"NameJP", p.jp},     {"Type", type},
+                      {"TypeName", typeName},  {"DispOrder", order}, {"AllowEdit", allowEdit},
+                      {"CreateDate", created}, {"StatusID", Valid}};
+        if (of == Of::Company) {
+            row.push_back({"TUserID", admin});
+            row.push_back({"TOwnerID", c.company});
+        }
+        seed.insert("TOtherParam", row);
     };
     int documentIndex = 0;
     for (const ParamList& list : parameterLists()) {
@@ -161,7 +161,7 @@ void otherParameters(Seeder& seed, const Catalogue& c)
             // Status values are coded column + "_" + state, the others by their own code.
             const std::string code = status ? type + "_" + p.code : p.code;
             write(type, list.typeName, list.allowEdit, code,
-                  paramId(status ? code : type + "_" + p.code), p, ++order);
+                  paramId(status ? code : type + "_" + p.code), p, ++order, Of::System);
         }
     }
     // The product picker of the order forms lists the product types as other parameters and
@@ -169,7 +169,8 @@ void otherParameters(Seeder& seed, const Catalogue& c)
     int order = 0;
     for (const ProductType& t : c.types)
         write("TProductTypeID", "商品类别", 0, t.code, t.id,
-              {t.code.c_str(), t.name.c_str(), t.code.c_str(), t.name.c_str()}, ++order);
+              {t.code.c_str(), t.name.c_str(), t.code.c_str(), t.name.c_str()}, ++order,
+              Of::Company);
 }
 
 struct Organ {
@@ -467,6 +468,7 @@ void products(Seeder& seed, Catalogue& c)
                                      {"Code", t.code},
                                      {"Name", t.name},
                                      {"HelpIndex", t.helpIndex},
+                                     {"TOwnerID", c.company},
                                      {"StatusID", Valid}});
         Record sizes = {{"ObjID", rowId(std::string("TProductTypeSize:") + t.code)},
                         {"TProductTypeID", type.id}};

@@ -1,10 +1,12 @@
 #include "DemoSeed.h"
 
 #include "../DictionaryBuilder.h"
+#include "../Ownership.h"
 #include "../SystemIds.h"
 #include "entity/DateTime.h"
 #include "entity/Decimal.h"
 #include "entity/Error.h"
+#include "entity/Guid.h"
 
 #include <cmath>
 #include <cstdio>
@@ -76,17 +78,59 @@ int Random::below(int n)
     return static_cast<int>((r >> 33) % static_cast<uint64_t>(n));
 }
 
-Seeder::Seeder(storage::Transaction& tx, const Dictionary& dictionary)
-    : m_tx(tx), m_dictionary(dictionary)
+Seeder::Seeder(storage::Transaction& tx, const Dictionary& dictionary, Mode mode,
+               std::string company, std::set<std::string> shared)
+    : m_tx(tx), m_dictionary(dictionary), m_mode(mode), m_company(std::move(company)),
+      m_shared(std::move(shared))
 {
+}
+
+bool Seeder::isShared(const std::string& table, const Record& record) const
+{
+    if (isSharedTable(table)) return true;
+    if (table != "TOtherParam") return false;
+    for (const ColumnValue& v : record)
+        if (v.column == "TOwnerID") return false;
+    return true;
+}
+
+std::string Seeder::idOf(const std::string& id) const
+{
+    if (m_mode != Mode::Copy) return id;
+    const auto guid = Guid::parse(id);
+    if (!guid || guid->isNull()) return id;
+    const std::string text = guid->toString();
+    if (m_shared.count(text)) return id;
+    return stableGuid(m_company + ":" + text);
 }
 
 void Seeder::insert(const std::string& table, const Record& record)
 {
+    if (m_mode == Mode::Collect) {
+        if (isShared(table, record))
+            for (const ColumnValue& v : record)
+                if (v.column == "ObjID")
+                    m_shared.insert(Guid::parse(v.value.asString())->toString());
+        return;
+    }
     auto it = m_layouts.find(table);
     if (it == m_layouts.end())
         it = m_layouts.emplace(table, TableLayout::resolve(m_dictionary, table)).first;
-    insertRecord(m_tx, it->second, record);
+    if (m_mode == Mode::Write) {
+        insertRecord(m_tx, it->second, record);
+        return;
+    }
+    if (isShared(table, record)) return;
+    Record copy = record;
+    for (ColumnValue& v : copy) {
+        if (v.value.type() != Variant::Type::String) continue;
+        const std::string& text = v.value.asString();
+        if (table == "TOrgan" && v.column == "Code")
+            v.value = text == "DEMO" ? m_company : m_company + "-" + text;
+        else if (text.size() == 38 && text.front() == '{')
+            v.value = idOf(text);
+    }
+    insertRecord(m_tx, it->second, copy);
 }
 
 } // namespace corvo::server::schema::demo

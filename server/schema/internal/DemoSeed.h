@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,14 +57,35 @@ private:
 };
 
 /// Inserts rows through the table layouts of one dictionary.
+///
+/// Another company is the demo company again under other ids: a first run only collects the
+/// ids of the rows every company shares (modules, translations, the manual, the system's lists);
+/// the second writes every other row with each GUID it holds mapped to one of the new
+/// company's (the same GUID always to the same), and its organisations' codes under the
+/// company's code, so logins stay unambiguous.
 class Seeder {
 public:
-    Seeder(storage::Transaction& tx, const Dictionary& dictionary);
+    enum class Mode {
+        Write,   ///< the demo company as it is
+        Collect, ///< nothing written: the shared rows' ids are kept
+        Copy,    ///< another company: shared rows skipped, the rest under new ids
+    };
+    Seeder(storage::Transaction& tx, const Dictionary& dictionary, Mode mode = Mode::Write,
+           std::string company = {}, std::set<std::string> shared = {});
     void insert(const std::string& table, const Record& record);
+    /// The ids the shared rows have (after a Collect run).
+    const std::set<std::string>& sharedIds() const noexcept { return m_shared; }
+    /// What a GUID becomes in this run's company.
+    std::string idOf(const std::string& id) const;
 
 private:
+    bool isShared(const std::string& table, const Record& record) const;
+
     storage::Transaction& m_tx;
     const Dictionary& m_dictionary;
+    Mode m_mode;
+    std::string m_company;
+    std::set<std::string> m_shared;
     std::map<std::string, TableLayout> m_layouts;
 };
 

@@ -3,6 +3,7 @@
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "server/schema/Ddl.h"
+#include "server/schema/Ownership.h"
 
 #include <charconv>
 
@@ -51,7 +52,9 @@ const schema::TableLayout& ConditionWriter::layoutOf(std::string_view table)
     if (it != m_layouts.end()) return *it->second;
     if (!m_dictionary.findTable(table))
         throw Error("查询中的表[" + std::string(table) + "]不在数据字典中");
-    return *m_layouts.emplace(key, m_dictionary.layout(table)).first->second;
+    const auto& layout = *m_layouts.emplace(key, m_dictionary.layout(table)).first->second;
+    m_tables.push_back(layout.table().code);
+    return layout;
 }
 
 TableScope ConditionWriter::mainScope(const schema::TableLayout& layout)
@@ -194,20 +197,9 @@ std::string ConditionWriter::subSelect(const SubSelect& select, const TableScope
 
 std::string ConditionWriter::ownerScope(const TableScope& scope)
 {
-    const schema::LayoutColumn* column = columnOf(*scope.layout, OwnerColumn);
-    if (!column || !column->stored()) return {};
-    const std::string owner = scope.sqlAlias + "." + schema::quoteIdentifier(column->code());
-    // One statement per parameter: the order of the "?" is the order of the values.
-    std::string sql = "(" + owner + " = " + parameter(m_ownerId);
-    sql += " OR " + owner + " IS NULL OR " + owner + " = " + parameter(std::string());
-    sql += " OR " + owner + " = " + parameter(std::string(EmptyGuid));
-    const schema::LayoutColumn* organ = columnOf(*scope.layout, "TOrganID");
-    if (!m_partnerId.empty() && organ && organ->stored()) {
-        sql += " OR (" + owner + " = " + parameter(m_partnerId);
-        sql += " AND " + scope.sqlAlias + "." + schema::quoteIdentifier(organ->code()) + " = " +
-               parameter(m_ownerId) + ")";
-    }
-    return sql + ")";
+    schema::OwnerScope owner(m_dictionary, m_ownerId, m_partnerId,
+                             [this](storage::Value value) { return parameter(std::move(value)); });
+    return owner.condition(scope.layout->table().code, scope.sqlAlias);
 }
 
 } // namespace corvo::server::sql::internal

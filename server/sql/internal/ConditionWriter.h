@@ -47,12 +47,14 @@ public:
     TableScope mainScope(const schema::TableLayout& layout);
     std::string write(const Condition& condition, const TableScope& scope);
     ResolvedColumn resolve(const ColumnRef& ref, const TableScope& scope);
-    /// "(alias."TOwnerID" = ? OR ... IS NULL OR ... = ? OR ... = ?)": the session's company,
-    /// no owner at all, '' and the empty GUID, and with a partner the partner's rows whose
-    /// TOrganID is the session's company; empty when the table has no TOwnerID.
+    /// The company's scope of the table under its alias (schema::OwnerScope): the session's
+    /// company, rows of no company and a partner's rows that name the company; through the
+    /// row a line or a right belongs to; empty for a shared table.
     std::string ownerScope(const TableScope& scope);
     /// The layout of a dictionary table, resolved once per writer.
     const schema::TableLayout& layoutOf(std::string_view table);
+    /// Every table the writer resolved so far (the main table, its joins, sub-selects).
+    const std::vector<std::string>& tables() const noexcept { return m_tables; }
 
 private:
     std::string parameter(storage::Value value);
@@ -67,6 +69,7 @@ private:
     std::vector<storage::Value>& m_params;
     std::string m_partnerId;
     std::map<std::string, std::shared_ptr<const schema::TableLayout>> m_layouts;
+    std::vector<std::string> m_tables;
     int m_subSelects = 0;
 };
 

@@ -2,10 +2,12 @@
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TSQLAdder.h"
+#include "server/schema/DemoDictionary.h"
 #include "server/schema/SystemDictionary.h"
 #include "server/schema/SystemIds.h"
 #include "server/sql/StatementBuilder.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,8 +19,12 @@ using testing::ElementsAre;
 
 const std::string Demo(schema::ids::DemoOrgan);
 
-const std::string OwnerScope = "(t.\"TOwnerID\" = ? OR t.\"TOwnerID\" IS NULL OR "
-                               "t.\"TOwnerID\" = ? OR t.\"TOwnerID\" = ?)";
+std::string ownerScope(const std::string& alias)
+{
+    const std::string c = alias + ".\"TOwnerID\"";
+    return "(" + c + " = ? OR " + c + " IS NULL OR " + c + " = ? OR " + c + " = ?)";
+}
+const std::string OwnerScope = ownerScope("t");
 
 TEST(BuildStatement, AssemblesThePageQueryOfAClauseSet)
 {
@@ -40,16 +46,22 @@ TEST(BuildStatement, AssemblesThePageQueryOfAClauseSet)
     EXPECT_EQ(s.sql,
               "SELECT t.\"TOrgan\" AS \"TOrgan\", t.\"Code\" AS \"Code\", j0.\"Name\" AS "
               "\"TOrganTypeName\", j1.\"Name\" AS \"TOwnerName\" FROM \"TOrgan\" AS t LEFT JOIN "
-              "\"TOtherParam\" AS j0 ON j0.\"ObjID\" = t.\"TOrganTypeID\" LEFT JOIN \"TOrgan\" AS "
-              "j1 ON j1.\"ObjID\" = t.\"TOwnerID\" LEFT JOIN \"TOtherParam\" AS j2 ON j2.\"ObjID\" "
-              "= t.\"StatusID\" WHERE t.\"Code\" > ? AND t.\"Name\" LIKE ? AND " +
+              "\"TOtherParam\" AS j0 ON j0.\"ObjID\" = t.\"TOrganTypeID\" AND " +
+                  ownerScope("j0") +
+                  " LEFT JOIN \"TOrgan\" AS j1 ON j1.\"ObjID\" = t.\"TOwnerID\" AND " +
+                  ownerScope("j1") +
+                  " LEFT JOIN \"TOtherParam\" AS j2 ON j2.\"ObjID\" = t.\"StatusID\" AND " +
+                  ownerScope("j2") + " WHERE t.\"Code\" > ? AND t.\"Name\" LIKE ? AND " +
                   OwnerScope + " ORDER BY t.\"Code\" DESC LIMIT 20");
-    ASSERT_EQ(s.params.size(), 5u);
-    EXPECT_EQ(s.params[0].asString(), "A01");
-    EXPECT_EQ(s.params[1].asString(), "%张%");
-    EXPECT_EQ(s.params[2].asString(), Demo);
-    EXPECT_EQ(s.params[3].asString(), "");
-    EXPECT_EQ(s.params[4].asString(), "{00000000-0000-0000-0000-000000000000}");
+    // The joins' values come first, as their conditions do in the text.
+    ASSERT_EQ(s.params.size(), 14u);
+    for (std::size_t at : {0u, 3u, 6u, 11u}) {
+        EXPECT_EQ(s.params[at].asString(), Demo);
+        EXPECT_EQ(s.params[at + 1].asString(), "");
+        EXPECT_EQ(s.params[at + 2].asString(), "{00000000-0000-0000-0000-000000000000}");
+    }
+    EXPECT_EQ(s.params[9].asString(), "A01");
+    EXPECT_EQ(s.params[10].asString(), "%张%");
     EXPECT_THAT(s.columns, ElementsAre("TOrgan", "Code", "TOrganTypeName", "TOwnerName"));
     EXPECT_EQ(s.limit, 20);
     EXPECT_EQ(s.table, "TOrgan");
@@ -65,6 +77,60 @@ TEST(BuildStatement, TablesWithoutOwnerAreNotScopedAndSumNamesItsColumn)
     EXPECT_TRUE(s.params.empty());
     EXPECT_EQ(s.limit, 0);
     EXPECT_EQ(s.groupBy, "ColOrder");
+}
+
+TEST(BuildStatement, LinesAndRightsAreScopedThroughTheRowTheyBelongTo)
+{
+    struct Case {
+        std::vector<Clause> clauses;
+        std::string scope; ///< the text that must end the statement's conditions
+    };
+    const std::string document = "EXISTS (SELECT 1 FROM \"TStockOut\" AS t_o WHERE "
+                                 "t_o.\"ObjID\" = t.\"ParentID\" AND " +
+                                 ownerScope("t_o") + ")";
+    const Case cases[] = {
+        {{{"from", "TStockOutList"}, {"select", "TStockOutList.Quantity"}}, document},
+        {{{"from", "TStockOutListSize"}, {"select", "TStockOutListSize.SizeNo"}},
+         "EXISTS (SELECT 1 FROM \"TStockOutList\" AS t_o WHERE t_o.\"ObjID\" = t.\"ParentID\" "
+         "AND EXISTS (SELECT 1 FROM \"TStockOut\" AS t_o_o WHERE t_o_o.\"ObjID\" = "
+         "t_o.\"ParentID\" AND " +
+             ownerScope("t_o_o") + "))"},
+        {{{"from", "TUserModule"}, {"select", "TUserModule.TModuleID"}},
+         "EXISTS (SELECT 1 FROM \"TUser\" AS t_o WHERE t_o.\"ObjID\" = t.\"TUserID\" AND " +
+             ownerScope("t_o") + ")"},
+        // A sub-select reaches no other company's lines either.
+        {{{"from", "TProduct"},
+          {"select", "TProduct.Code"},
+          {"where", "TProduct.ObjID in (select TProductID from TStockOutList)"}},
+         "t.\"ObjID\" IN (SELECT s1.\"TProductID\" FROM \"TStockOutList\" AS s1 WHERE EXISTS "
+         "(SELECT 1 FROM \"TStockOut\" AS s1_o WHERE s1_o.\"ObjID\" = s1.\"ParentID\" AND " +
+             ownerScope("s1_o") + ")) AND " + OwnerScope},
+    };
+    for (const Case& c : cases) {
+        const Statement s =
+            buildStatement(schema::demoDictionary(), c.clauses, {Dialect::Sqlite, Demo});
+        EXPECT_TRUE(s.sql.ends_with(c.scope)) << s.sql;
+        EXPECT_EQ(std::count(s.params.begin(), s.params.end(), Variant(Demo)),
+                  std::count(s.sql.begin(), s.sql.end(), '?') / 3)
+            << s.sql;
+    }
+}
+
+TEST(BuildStatement, ATableNoCompanyCanOwnIsReadByNobody)
+{
+    schema::Dictionary dictionary = schema::demoDictionary();
+    // A table without owner, parent or reference to an owned row.
+    for (schema::DictField& f : dictionary.fields)
+        if (f.parentId == dictionary.findTable("TUserModule")->objId && f.code == "TUserID")
+            f.isNullAble = 1;
+    const std::vector<Clause> clauses = {{"from", "TUserModule"},
+                                         {"select", "TUserModule.TModuleID"}};
+    try {
+        buildStatement(dictionary, clauses, {Dialect::Sqlite, Demo});
+        ADD_FAILURE() << "read";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "表[TUserModule]不属于任何机构，不能读取");
+    }
 }
 
 TEST(ClausesOf, ReadsTheClientsGbkRowsAsUtf8)
