@@ -187,6 +187,23 @@ void TQueryControl::editorPlaced(QWidget& editor)
     }
 }
 
+void TQueryControl::editorNamed(QWidget& editor, const QString& name)
+{
+    switch (m_subType) {
+    case TQuSubType::stQuIntegerEdit:
+        static_cast<TIntegerSpan&>(editor).NameParts(name);
+        break;
+    case TQuSubType::stQuFloatEdit:
+        static_cast<TFloatSpan&>(editor).NameParts(name);
+        break;
+    case TQuSubType::stQuDateTimePicker:
+        static_cast<TTimeSpan&>(editor).NameParts(name);
+        break;
+    default:
+        break;
+    }
+}
+
 void TQueryControl::onToggled(bool checked)
 {
     QWidget* editor = Editor();

@@ -85,6 +85,7 @@ private:
     bool editorEnabled(bool ownEnabled) const override;
     void editorAdopted(QWidget& editor, QWidget* parent) override;
     void editorPlaced(QWidget& editor) override;
+    void editorNamed(QWidget& editor, const QString& name) override;
     void applyCheckLength();
     void onToggled(bool checked);
     void clearValue();

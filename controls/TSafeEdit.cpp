@@ -57,8 +57,8 @@ void TSafeEdit::onTextChanged(const QString& text)
         m_rewriting = true;
         setText(safe);
         m_rewriting = false;
-        // A replaced quote puts the caret at the end; upper-casing alone keeps it in place.
-        if (safe.size() == text.size() && text.count(QLatin1Char('\'')) == 0)
+        // Same length: the caret stays where the typing left it, just after a replaced quote.
+        if (safe.size() == text.size())
             setCursorPosition(caret);
         else
             setCursorPosition(static_cast<int>(safe.size()));

@@ -5,8 +5,8 @@
 namespace corvo::controls {
 
 /// A single-line edit that never holds a single quote: texts end up inside SQL literals, so
-/// every ' becomes " (typed or pasted), with the caret put at the end when that changed the
-/// text. `changed` follows every change, after the replacement.
+/// every ' becomes " (typed or pasted). The caret stays where the typing or the paste left
+/// it. `changed` follows every change, after the replacement.
 class TSafeEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -148,7 +148,10 @@ TVelComboBox::TVelComboBox(QWidget* parent)
       m_button(new DropDownButton(this))
 {
     setFrame(true); // stands in for the soft bevel until the skin draws it
+    // The input method stays closed: codes and mnemonics are plain letters, and an active
+    // Chinese input method would otherwise take the keys before the box could filter by them.
     setInputMethodHints(Qt::ImhPreferLatin);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     setMinimumHeight(14);
     connect(m_button, &QAbstractButton::clicked, this, &TVelComboBox::dropDownClicked);
     connect(this, &QLineEdit::textEdited, this, &TVelComboBox::FilterList);
@@ -566,6 +569,13 @@ bool TVelComboBox::event(QEvent* event)
         m_list->hide();
     }
     return handled;
+}
+
+QVariant TVelComboBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // The line edit would report itself open to input methods whenever it is editable.
+    if (query == Qt::ImEnabled) return false;
+    return QLineEdit::inputMethodQuery(query);
 }
 
 bool TVelComboBox::eventFilter(QObject* watched, QEvent* event)

@@ -3,8 +3,10 @@
 #include "Placement.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QWidget>
+#include <type_traits>
 
 namespace corvo::controls::internal {
 
@@ -28,6 +30,8 @@ template <typename Position> Side sideOf(Position position)
 /// editor follows the caption's parent, Visible, own Enabled and layout direction, and is
 /// placed again when the caption moves or resizes while shown (Qt holds back those events
 /// of hidden widgets until they show). The control decides the side and the fitting.
+/// The editor carries the caption as its accessible name (a label caption is also its
+/// buddy), so screen readers and other assistive tools read every editor by its field.
 template <typename Caption> class EditorHost : public Caption {
 public:
     /// `centred`: beside the caption, the editor is centred vertically on it rather than
@@ -109,14 +113,26 @@ protected:
         placeEditor();
     }
 
+    /// Also names the editor after the caption as it reads now.
     void placeEditor()
     {
         if (!m_editor) return;
         m_editor->move(editorPosition(this->geometry(), m_editor->size(), editorSide(), m_centred));
+        nameEditor();
         editorPlaced(*m_editor);
     }
 
 private:
+    void nameEditor()
+    {
+        const QString name = accessibleCaption(this->text());
+        if (m_editor->accessibleName() != name) m_editor->setAccessibleName(name);
+        if constexpr (std::is_base_of_v<QLabel, Caption>) {
+            if (this->buddy() != m_editor) this->setBuddy(m_editor);
+        }
+        editorNamed(*m_editor, name);
+    }
+
     /// Makes the editor of the current kind and hands it to `setEditor`.
     virtual void makeEditor() = 0;
     virtual Side editorSide() const = 0;
@@ -125,6 +141,8 @@ private:
     /// Fits the editor that just joined `parent` (nullptr when it left one).
     virtual void editorAdopted(QWidget& editor, QWidget* parent) = 0;
     virtual void editorPlaced(QWidget& /*editor*/) {}
+    /// The editor was given `name`; a control with more parts names them here.
+    virtual void editorNamed(QWidget& /*editor*/, const QString& /*name*/) {}
 
     QPointer<QWidget> m_editor;
     bool m_ownEnabled = true;

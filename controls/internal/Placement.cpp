@@ -42,4 +42,15 @@ void followParent(QWidget& companion, QWidget* parent, bool visible)
         companion.hide();
 }
 
+QString accessibleCaption(const QString& caption)
+{
+    QString name;
+    name.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size()) break;
+        name += caption[i];
+    }
+    return name;
+}
+
 } // namespace corvo::controls::internal

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 class QWidget;
 
@@ -24,6 +25,9 @@ QPoint editorPosition(const QRect& caption, const QSize& editor, Side side, bool
 bool ownVisible(const QWidget& widget);
 /// The widget's own Enabled flag, whatever its parent's.
 bool ownEnabled(const QWidget& widget);
+
+/// A caption as assistive tools read it: without the "&" that marks a shortcut letter.
+QString accessibleCaption(const QString& caption);
 
 /// Puts a companion widget (an editor, a range's label) on the parent of the widget it
 /// belongs to; with no parent it is hidden rather than shown as a window of its own.

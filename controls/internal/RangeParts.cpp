@@ -12,6 +12,7 @@ RangeParts::RangeParts(QWidget& first, QWidget* second, bool labelEnabled)
 {
     m_label->resize(LabelWidth, m_label->sizeHint().height());
     m_label->setEnabled(labelEnabled);
+    m_label->setBuddy(m_second);
     m_second->setEnabled(false);
     if (m_first.parentWidget()) followParent();
 }
@@ -93,6 +94,13 @@ void RangeParts::place()
         const int offset = (m_first.height() - m_second->height()) / 2;
         m_second->move(right + SecondOffset + Spacing, m_first.y() + offset);
     }
+}
+
+void RangeParts::name(const QString& caption)
+{
+    if (m_first.accessibleName() != caption) m_first.setAccessibleName(caption);
+    const QString second = caption + QLatin1Char(' ') + m_label->text();
+    if (m_second && m_second->accessibleName() != second) m_second->setAccessibleName(second);
 }
 
 } // namespace corvo::controls::internal

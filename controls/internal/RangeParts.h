@@ -36,6 +36,8 @@ public:
     void copyVisible(bool visible);
     /// Label and second editor beside the first editor where it stands now.
     void place();
+    /// The first editor is named `caption`, the second `caption` + " 到".
+    void name(const QString& caption);
 
 private:
     void followParent();

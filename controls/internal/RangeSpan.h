@@ -22,6 +22,9 @@ public:
     void PlaceParts() { m_parts.place(); }
     /// The label "到" between the editors.
     QWidget* RangeLabel() const noexcept { return m_parts.label(); }
+    /// Names both editors for assistive tools: the first by the caption, the second by the
+    /// caption and the "到" before it.
+    void NameParts(const QString& caption) { m_parts.name(caption); }
 
     void setVisible(bool visible) override
     {

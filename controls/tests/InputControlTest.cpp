@@ -6,6 +6,7 @@
 #include "controls/TSafeEdit.h"
 #include "controls/TVelComboBox.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDateEdit>
@@ -173,6 +174,33 @@ TEST(InputControlTest, EditorKindsAndTextEdits)
     EXPECT_EQ(picker->date(), QDate::currentDate());
     EXPECT_EQ(picker->height(), picker->sizeHint().height() + 2);
     EXPECT_EQ(picker->displayFormat(), "yyyy-MM-dd");
+}
+
+std::string accessibleName(QWidget* widget)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name).toStdString() : "(not accessible)";
+}
+
+TEST(InputControlTest, AssistiveToolsReadEveryEditorByItsCaption)
+{
+    QWidget panel;
+    for (TSubType subType :
+         {TSubType::stEdit, TSubType::stComboBox, TSubType::stSafeEdit, TSubType::stIntegerEdit,
+          TSubType::stFloatEdit, TSubType::stVelCombobox, TSubType::stDateTimePicker,
+          TSubType::stMemo, TSubType::stImage}) {
+        auto* control = new TInputControl(nullptr, subType);
+        control->SetCaption(QString::fromUtf8("单据编号"));
+        control->setParent(&panel);
+        EXPECT_EQ(accessibleName(control->Editor()), "单据编号") << static_cast<int>(subType);
+        EXPECT_EQ(control->buddy(), control->Editor());
+        control->SetCaption(QString::fromUtf8("客户&名称"));
+        EXPECT_EQ(accessibleName(control->Editor()), "客户名称") << static_cast<int>(subType);
+    }
+    auto* remade = new TInputControl(&panel, TSubType::stEdit);
+    remade->SetCaption(QString::fromUtf8("备注"));
+    remade->SetSubType(TSubType::stMemo);
+    EXPECT_EQ(accessibleName(remade->Editor()), "备注");
 }
 
 TEST(InputControlTest, TheEditorStandsThreePixelsFromTheCaption)

@@ -6,6 +6,7 @@
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -274,6 +275,29 @@ TEST_F(QueryControlTest, RangesBesideTheCheckBox)
     EXPECT_EQ(name.Editor()->width(), 200);
     name.SetCheckPosition(TQuCheckPosition::lpBelow);
     EXPECT_EQ(name.Editor()->pos(), QPoint(name.x(), name.y() + name.height() + 3));
+}
+
+TEST_F(QueryControlTest, AssistiveToolsReadEveryEditorByItsCaption)
+{
+    auto nameOf = [](QWidget* widget) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        return face ? face->text(QAccessible::Name).toStdString() : "(not accessible)";
+    };
+    for (TQuSubType subType : {TQuSubType::stQuEdit, TQuSubType::stQuComboBox,
+                               TQuSubType::stQuSafeEdit, TQuSubType::stQuVelCombobox})
+        EXPECT_EQ(nameOf(make(subType).Editor()), "名称") << static_cast<int>(subType);
+
+    TQueryControl& quantity = make(TQuSubType::stQuIntegerEdit, TQuCheckFieldType::ctNumber,
+                                   TOpChar::opEqual, "Quantity", "数量");
+    EXPECT_EQ(nameOf(quantity.Editor()), "数量");
+    EXPECT_EQ(nameOf(editorOf<TIntegerSpan>(quantity).UpperEdit()), "数量 到");
+    TQueryControl& price = make(TQuSubType::stQuFloatEdit, TQuCheckFieldType::ctNumber,
+                                TOpChar::opEqual, "Price", "单价");
+    EXPECT_EQ(nameOf(editorOf<TFloatSpan>(price).UpperEdit()), "单价 到");
+    TQueryControl& day = make(TQuSubType::stQuDateTimePicker, TQuCheckFieldType::ctDateTime,
+                              TOpChar::opEqual, "BillDate", "日期");
+    EXPECT_EQ(nameOf(day.Editor()), "日期");
+    EXPECT_EQ(nameOf(editorOf<TTimeSpan>(day).EndPicker()), "日期 到");
 }
 
 TEST_F(QueryControlTest, ChangingTheSubTypeRemakesTheEditor)

@@ -28,6 +28,32 @@ TEST(TSafeEditTest, QuotesBecomeDoubleQuotesWithTheCaretAtTheEnd)
     EXPECT_EQ(typed.text(), "it\"s");
 }
 
+TEST(TSafeEditTest, AQuoteTypedOrPastedInsideTheTextLeavesTheCaretJustAfterIt)
+{
+    struct Case {
+        const char* before;
+        int caret;
+        const char* typed; ///< nullptr: `pasted` goes in as a paste
+        const char* pasted;
+        const char* after;
+        int caretAfter;
+    };
+    for (const Case& c :
+         {Case{"abc", 1, "'", nullptr, "a\"bc", 2}, Case{"abc", 1, "'x", nullptr, "a\"xbc", 3},
+          Case{"abc", 3, "'", nullptr, "abc\"", 4}, Case{"张三", 1, "'", nullptr, "张\"三", 2},
+          Case{"abc", 1, nullptr, "'q", "a\"qbc", 3}}) {
+        TSafeEdit edit;
+        edit.setText(QString::fromUtf8(c.before));
+        edit.setCursorPosition(c.caret);
+        if (c.typed)
+            QTest::keyClicks(&edit, c.typed);
+        else
+            edit.insert(QString::fromUtf8(c.pasted));
+        EXPECT_EQ(edit.text(), QString::fromUtf8(c.after)) << c.after;
+        EXPECT_EQ(edit.cursorPosition(), c.caretAfter) << c.after;
+    }
+}
+
 TEST(TSafeEditTest, UpperCaseAndMask)
 {
     TSafeEdit organ;

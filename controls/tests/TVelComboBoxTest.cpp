@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QInputMethod>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -134,6 +137,25 @@ TEST_F(TVelComboBoxTest, TypingFiltersAndEnterChooses)
         other->setFocus();
     }
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TVelComboBoxTest, KeysReachTheBoxEvenWithAChineseInputMethodActive)
+{
+    // An input method takes the keys of every focused widget that reports itself open to
+    // input methods; the box reports itself closed, so mnemonics reach it as keys.
+    loadTwo();
+    enter();
+    EXPECT_FALSE(box->testAttribute(Qt::WA_InputMethodEnabled));
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QApplication::sendEvent(box, &query);
+    EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
+    EXPECT_FALSE(QGuiApplication::inputMethod()->queryFocusObject(Qt::ImEnabled, {}).toBool());
+    QTest::keyClicks(box, "ls");
+    EXPECT_EQ(shown(), "{B2}");
+    other->setFocus();
+    QInputMethodQueryEvent plain(Qt::ImEnabled);
+    QApplication::sendEvent(other, &plain);
+    EXPECT_TRUE(plain.value(Qt::ImEnabled).toBool()); // the other editors keep theirs
 }
 
 TEST_F(TVelComboBoxTest, ChineseCompositionFiltersOnlyWhenCommitted)
