@@ -59,6 +59,26 @@ struct Headers {
     Headers& operator=(const Headers&) = delete;
 };
 
+/// The user's words for the failures a user meets before any answer; nullptr for the rare
+/// ones, which keep the library's text.
+const char* userText(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_COULDNT_CONNECT:
+        return "无法与服务器建立连接";
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return "无法解析服务器的名称或地址";
+    case CURLE_OPERATION_TIMEDOUT:
+        return "操作超时";
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_ISSUER_ERROR:
+        return "证书颁发机构无效或不正确";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 struct Tvelwebconnection::Response {
@@ -274,18 +294,24 @@ std::unique_ptr<IDataBlock> Tvelwebconnection::Send(IDataBlock& block, bool /*wa
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Tvelwebconnection::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
 
+    m_lastTransportFailure.clear();
     const CURLcode rc = curl_easy_perform(h);
     // Nothing of this call may stay pointed at by the handle.
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
 
-    // Timeouts and failures before any answer keep curl's words: they tell the user where to
-    // look. Everything that goes wrong with an answer is a faulty packet to the caller.
+    // Timeouts and failures before any answer tell the user where to look, in Chinese for the
+    // common ones; curl's words stay for the log. Everything that goes wrong with an answer
+    // is a faulty packet to the caller.
     const std::string curlText = errorText[0] ? errorText : curl_easy_strerror(rc);
     const bool answered = response.status != 0 || rc == CURLE_GOT_NOTHING ||
                           rc == CURLE_RECV_ERROR || rc == CURLE_PARTIAL_FILE;
-    if (rc == CURLE_OPERATION_TIMEDOUT || (rc != CURLE_OK && !answered)) throw Error(curlText);
+    if (rc == CURLE_OPERATION_TIMEDOUT || (rc != CURLE_OK && !answered)) {
+        m_lastTransportFailure = curlText;
+        const char* text = userText(rc);
+        throw Error(text ? text : curlText);
+    }
 
     std::unique_ptr<TvelDataBlock> reply;
     try {

@@ -79,6 +79,9 @@ public:
 
     /// What went wrong with the last answer that was reported as a faulty packet (for logs).
     const std::string& lastReceiveFailure() const noexcept { return m_lastReceiveFailure; }
+    /// The HTTP library's own words for the last exchange that failed before any answer (for
+    /// logs; the error raised names the common failures in Chinese). Empty after a success.
+    const std::string& lastTransportFailure() const noexcept { return m_lastTransportFailure; }
 
     bool transportConnected() const noexcept { return m_curl != nullptr; }
     void setTransportConnected(bool on);
@@ -110,6 +113,7 @@ private:
     std::string m_serverName;
     std::chrono::milliseconds m_exchangeTimeout = DefaultExchangeTimeout;
     std::string m_lastReceiveFailure;
+    std::string m_lastTransportFailure;
 
     // The share outlives every easy handle so the cookie survives a transport reopen.
     void* m_share = nullptr;

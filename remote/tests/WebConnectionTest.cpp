@@ -222,8 +222,27 @@ TEST_F(WebConnectionTest, SilentServerFailsAfterTheExchangeTimeout)
 {
     conn.setExchangeTimeout(std::chrono::seconds(1));
     http.answer(Answer::Silent);
-    EXPECT_THAT(errorOf([&] { conn.Open(); }), HasSubstr("timed out"));
+    EXPECT_EQ(errorOf([&] { conn.Open(); }), "操作超时");
+    EXPECT_THAT(conn.lastTransportFailure(), HasSubstr("timed out"));
     EXPECT_FALSE(conn.Connected());
+}
+
+TEST(WebConnectionFailureTest, CommonFailuresSpeakChineseAndKeepCurlsWordsForTheLog)
+{
+    struct Case {
+        std::string url;
+        const char* shown;
+        const char* curlWords;
+    };
+    for (const Case& c : {Case{deadUrl(), "无法与服务器建立连接", "onnect"},
+                          Case{"http://no-such-host.invalid/scripts/x.dll",
+                               "无法解析服务器的名称或地址", "resolve"}}) {
+        TIntellegentWebconn conn("Conn");
+        conn.setURL(c.url);
+        conn.setServerGUID(EchoClass);
+        EXPECT_EQ(errorOf([&] { conn.Open(); }), c.shown) << c.url;
+        EXPECT_THAT(conn.lastTransportFailure(), HasSubstr(c.curlWords)) << c.url;
+    }
 }
 
 TEST(WebConnectionSetupTest, MissingIdentityOrHostIsRefused)
@@ -318,7 +337,7 @@ TEST_P(FailoverTest, TriesEachOtherEntryOnceAndNeverTheFirstAgain)
         EXPECT_TRUE(conn.Connected());
         EXPECT_EQ(conn.URL(), urls[*c.endsOn]);
     } else {
-        EXPECT_THAT(errorOf([&] { conn.ConnectWithFailover(); }), HasSubstr("connect"));
+        EXPECT_EQ(errorOf([&] { conn.ConnectWithFailover(); }), "无法与服务器建立连接");
         EXPECT_FALSE(conn.Connected());
     }
     for (std::size_t i : c.untouched)
@@ -393,10 +412,11 @@ TEST_F(HttpsTest, ExchangesOverTlsWithTheServersCertificateAuthority)
     EXPECT_EQ(peer.interpreter.localObjectCount(), 0u);
 }
 
-TEST_F(HttpsTest, UnknownAuthorityIsRefusedWithCurlsWords)
+TEST_F(HttpsTest, UnknownAuthorityIsRefusedInChineseWithCurlsWordsForTheLog)
 {
     conn.setURL(https.url());
-    EXPECT_THAT(errorOf([&] { conn.Open(); }), HasSubstr("certificate"));
+    EXPECT_EQ(errorOf([&] { conn.Open(); }), "证书颁发机构无效或不正确");
+    EXPECT_THAT(conn.lastTransportFailure(), HasSubstr("certificate"));
     EXPECT_FALSE(conn.Connected());
     EXPECT_EQ(peer.interpreter.localObjectCount(), 0u);
 }
