@@ -15,7 +15,6 @@ namespace corvo {
 
 namespace {
 
-constexpr std::size_t kEncodedMax = 20;
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 /// Base64 through a group buffer that a short last group only partly overwrites.
@@ -66,7 +65,6 @@ std::string EncodePassword(std::string_view userCode, std::string_view password)
 
     std::string encoded = base64KeepingStaleBytes(
         reinterpret_cast<const unsigned char*>(cipher.data()), cipher.size());
-    if (encoded.size() > kEncodedMax) encoded.resize(kEncodedMax);
 
     OPENSSL_cleanse(&key, sizeof key);
     OPENSSL_cleanse(digest.data(), digest.size());

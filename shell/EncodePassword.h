@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,8 +14,13 @@ namespace corvo {
 /// encrypted in 8-bit cipher feedback from the encrypted all-0xFF block, and the cipher text
 /// is written in Base64. The Base64 is not the standard one: a last group of one or two
 /// bytes is completed with the bytes the previous group left behind, not with zeros. The
-/// result is ASCII and at most 20 characters (the size of the password fields), so only the
-/// first 15 password bytes show in it. An empty password gives an empty text.
+/// result is ASCII, the whole encoded text (4 characters per 3 password bytes, rounded up);
+/// a field it is written into cuts it to the field's size, so the login's 20-character
+/// `PassWord` holds its first 20. An empty password gives an empty text.
 std::string EncodePassword(std::string_view userCode, std::string_view password);
+
+/// The size of the login record's `PassWord` and `NewPassWord`: the server stores and
+/// compares the encoded text cut to this.
+inline constexpr std::size_t LoginPasswordFieldSize = 20;
 
 } // namespace corvo

@@ -67,7 +67,8 @@ std::string gbkOf(const std::string& utf8)
 
 std::string encodedPassword(const std::string& userCode, const std::string& password)
 {
-    return EncodePassword(gbkOf(userCode), gbkOf(password));
+    // What the client sends: the encoded text as its 20-character PassWord field holds it.
+    return EncodePassword(gbkOf(userCode), gbkOf(password)).substr(0, LoginPasswordFieldSize);
 }
 
 int positiveNumber(const std::string& text, const char* what)
