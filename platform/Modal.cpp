@@ -1,8 +1,10 @@
 #include "Modal.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <cstdlib>
+#include <vector>
 
 namespace corvo::platform {
 
@@ -21,6 +23,22 @@ ProcessTerminator& terminator()
 
 int execModal(QDialog& dialog)
 {
+    // A dialog waits for the user, not the user for the program: no wait cursor over it. The
+    // operation that showed it gets its cursors back once it is answered.
+    std::vector<QCursor> suspended;
+    while (const QCursor* cursor = QApplication::overrideCursor()) {
+        suspended.push_back(*cursor);
+        QApplication::restoreOverrideCursor();
+    }
+    dialog.setCursor(Qt::ArrowCursor);
+    struct Resume {
+        std::vector<QCursor>& cursors;
+        ~Resume()
+        {
+            for (auto it = cursors.rbegin(); it != cursors.rend(); ++it)
+                QApplication::setOverrideCursor(*it);
+        }
+    } resume{suspended};
     if (interceptor()) return interceptor()(dialog);
     return dialog.exec();
 }

@@ -7,7 +7,8 @@ class QDialog;
 namespace corvo::platform {
 
 /// Shows a dialog modally and returns its result. Every modal display of the program goes
-/// through here, so that tests can answer dialogs without a running user.
+/// through here, so that tests can answer dialogs without a running user. The dialog shows
+/// the arrow: wait cursors are lifted while it is open and set again when it closes.
 int execModal(QDialog& dialog);
 
 /// While set, execModal hands the dialog to the function instead of showing it and returns

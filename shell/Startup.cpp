@@ -3,6 +3,7 @@
 #include "LocalFiles.h"
 #include "TFrmLogin.h"
 #include "TFrmMain.h"
+#include "TFrmQVDialog.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
@@ -12,35 +13,41 @@
 #include <QApplication>
 #include <charconv>
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace corvo::shell {
 
 int runProgram(QApplication& app)
 {
-    auto* login = new TFrmLogin(nullptr);
-    platform::execModal(*login);
-    if (login->resultFlag() != 1) {
-        delete login;
-        return 0;
+    // Declared in this order so that the main window goes before the login form.
+    std::unique_ptr<TFrmLogin> login;
+    std::unique_ptr<TFrmMain> main;
+    try {
+        login = std::make_unique<TFrmLogin>(nullptr);
+        platform::execModal(*login);
+        if (login->resultFlag() != 1) return 0;
+        QApplication::setApplicationDisplayName(QStringLiteral("Corvo"));
+        main = std::make_unique<TFrmMain>(nullptr);
+        main->InheritFrom(*login);
+        TCustomEntity& user = login->userEntity();
+        const int name = user.FieldIndexOf("Name");
+        user.First();
+        const std::string userName =
+            name < 0 || user.IsEmpty() ? std::string() : gbk::toUtf8(user.Fields(name).AsString());
+        main->setPanelText(0, "当前用户：[" + userName + "]");
+        main->setPanelText(1, "核算期间");
+        main->setPanelText(2, login->beginDate());
+        main->setPanelText(3, login->endDate());
+    } catch (const std::exception& e) {
+        // The last boundary: whatever start-up could not handle is said, not crashed on.
+        TFrmQVDialog dialog(nullptr);
+        dialog.ApplyDialogFrame();
+        dialog.showMessage("严重错误信息", e.what(), false);
+        return 1;
     }
-    QApplication::setApplicationDisplayName(QStringLiteral("Corvo"));
-    auto* main = new TFrmMain(nullptr);
-    main->InheritFrom(*login);
-    TCustomEntity& user = login->userEntity();
-    const int name = user.FieldIndexOf("Name");
-    user.First();
-    const std::string userName =
-        name < 0 || user.IsEmpty() ? std::string() : gbk::toUtf8(user.Fields(name).AsString());
-    main->setPanelText(0, "当前用户：[" + userName + "]");
-    main->setPanelText(1, "核算期间");
-    main->setPanelText(2, login->beginDate());
-    main->setPanelText(3, login->endDate());
     main->show();
-    const int code = app.exec();
-    delete main;
-    delete login;
-    return code;
+    return app.exec();
 }
 
 int runSetup(int argc, char** argv)

@@ -6,6 +6,7 @@
 #include "platform/Desktop.h"
 #include "platform/WaitCursor.h"
 
+#include <QKeyEvent>
 #include <QPixmap>
 #include <filesystem>
 
@@ -83,6 +84,15 @@ void TFrmBase::ApplyFrameAndContext(const std::string& languageColumn,
 void TFrmBase::ApplyFrameFrom(TFrmBase& form)
 {
     ApplyFrameAndContext(form.m_languageColumn, form.m_connection, form.m_userRecord);
+}
+
+void TFrmBase::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFrmBase::ShowWaitCursor()

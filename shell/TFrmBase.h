@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class QKeyEvent;
 class QPixmap;
 
 namespace corvo {
@@ -60,6 +61,9 @@ public:
     void ShowError(const std::string& text);
 
 protected:
+    /// Esc closes no form of this family: as a plain dialog it would reject itself and so end
+    /// the login, the main window or an embedded page.
+    void keyPressEvent(QKeyEvent* event) override;
     void setLanguageColumn(std::string column) { m_languageColumn = std::move(column); }
     void setConnection(remote::TIntellegentWebconn* c) noexcept { m_connection = c; }
     void setUserRecord(TCustomEntity* u) noexcept { m_userRecord = u; }

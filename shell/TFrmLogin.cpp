@@ -65,6 +65,13 @@ QLabel* label(QWidget* parent, const char* text, int x, int y)
     return l;
 }
 
+/// The caption names its edit for screen readers and other assistive tools.
+void caption(QLabel& label, QWidget& edit)
+{
+    label.setBuddy(&edit);
+    edit.setAccessibleName(label.text());
+}
+
 } // namespace
 
 TFrmLogin::TFrmLogin(QWidget* owner)
@@ -79,7 +86,7 @@ TFrmLogin::TFrmLogin(QWidget* owner)
     platform::centreOnScreen(*this);
 
     // The user record: the saved one gives the codes of the last login.
-    if (LoadLocalFile("TUserLogin", m_userRecord)) {
+    if (loadCached("TUserLogin", m_userRecord)) {
         m_userRecord.First();
         m_organCode->setText(platform::fromGbk(fieldOf(m_userRecord, "TOrganCode")));
         m_code->setText(platform::fromGbk(fieldOf(m_userRecord, "Code")));
@@ -106,21 +113,24 @@ TFrmLogin::~TFrmLogin()
 
 void TFrmLogin::buildControls()
 {
-    label(this, "公司代码", 170, 84);
+    QLabel* organCaption = label(this, "公司代码", 170, 84);
     m_organCode = new controls::TSafeEdit(this);
+    caption(*organCaption, *m_organCode);
     m_organCode->setObjectName(QStringLiteral("sedTOrganCode"));
     m_organCode->setMaxLength(30);
     m_organCode->setUpperCase(true);
     m_organCode->setGeometry(240, 82, 150, 22);
 
-    label(this, "用户代码", 170, 114);
+    QLabel* codeCaption = label(this, "用户代码", 170, 114);
     m_code = new controls::TSafeEdit(this);
+    caption(*codeCaption, *m_code);
     m_code->setObjectName(QStringLiteral("sedCode"));
     m_code->setMaxLength(30);
     m_code->setGeometry(240, 112, 150, 22);
 
-    label(this, "密    码", 170, 144);
+    QLabel* passwordCaption = label(this, "密    码", 170, 144);
     m_password = new controls::TSafeEdit(this);
+    caption(*passwordCaption, *m_password);
     m_password->setObjectName(QStringLiteral("sedPassWord"));
     m_password->setMaxLength(20);
     m_password->setMasked(true);
@@ -152,12 +162,14 @@ void TFrmLogin::buildControls()
     m_saveLogin->setChecked(true);
     m_newPasswordLabel = label(m_options, "新 密 码", 8, 58);
     m_newPassword = new controls::TSafeEdit(m_options);
+    caption(*m_newPasswordLabel, *m_newPassword);
     m_newPassword->setObjectName(QStringLiteral("sedNewPassWord"));
     m_newPassword->setMaxLength(20);
     m_newPassword->setMasked(true);
     m_newPassword->setGeometry(66, 56, 76, 22);
     m_repeatPasswordLabel = label(m_options, "再填一次", 8, 88);
     m_repeatPassword = new controls::TSafeEdit(m_options);
+    caption(*m_repeatPasswordLabel, *m_repeatPassword);
     m_repeatPassword->setObjectName(QStringLiteral("sedRepeatPassWord"));
     m_repeatPassword->setMaxLength(20);
     m_repeatPassword->setMasked(true);
@@ -222,7 +234,13 @@ void TFrmLogin::paintEvent(QPaintEvent*)
     QPainter p(this);
     if (!m_background) {
         m_background = new QPixmap();
-        if (!LoadBitmap("Login.bmp", *m_background)) *m_background = QPixmap();
+        try {
+            if (!LoadBitmap("Login.bmp", *m_background)) *m_background = QPixmap();
+        } catch (const std::exception& e) {
+            // A damaged picture is a missing one: the form draws its own background.
+            qWarning("%s", e.what());
+            *m_background = QPixmap();
+        }
     }
     if (!m_background->isNull()) {
         p.drawPixmap(rect(), *m_background);
@@ -314,7 +332,6 @@ void TFrmLogin::logIn()
         ShowError(e.what());
         return;
     }
-    m_timer->stop();
     m_resultFlag = 1;
     accept();
 }
@@ -326,21 +343,33 @@ void TFrmLogin::callLogin()
     m_packet->EmptyDataSet();
     m_packet->SetParamValue(param::AppName, Variant(param::AppNameValue));
     m_packet->SetParamData("MLogin", m_request.Data());
-    if (typedOrgan == fieldOf(m_userRecord, "TOrganCode") && LocalFileExists("TDictTable") &&
-        LocalFileExists("TDictField")) {
-        for (const char* name : {"TDictTable", "TDictField"}) {
-            TCustomEntity& cached = registry().EntityByName(name);
-            LoadLocalFile(name, cached);
-            m_packet->SetParamData(name, cached.Data());
+    if (typedOrgan == fieldOf(m_userRecord, "TOrganCode")) {
+        // Sent only as a pair; a damaged copy is left to the server to send afresh.
+        TCustomEntity tables, fields;
+        if (loadCached("TDictTable", tables) && loadCached("TDictField", fields)) {
+            registry().EntityByName("TDictTable").SetData(tables.Data());
+            registry().EntityByName("TDictField").SetData(fields.Data());
+            m_packet->SetParamData("TDictTable", tables.Data());
+            m_packet->SetParamData("TDictField", fields.Data());
         }
     }
 
     platform::WaitCursor wait;
     m_connection->setServerGUID(std::string(remote::appserver::Login));
-    m_connection->ConnectWithFailover();
-    if (!remote::CallServer(*m_connection, remote::appserver::Login,
-                            remote::appserver::login::Login, *m_packet))
-        throw Error("无法建立连接，请检查网络及连接参数");
+    bool called = false;
+    try {
+        m_connection->ConnectWithFailover();
+        called = remote::CallServer(*m_connection, remote::appserver::Login,
+                                    remote::appserver::login::Login, *m_packet);
+    } catch (const std::exception& e) {
+        // The user reads the short Chinese text; the log keeps the HTTP library's own words.
+        if (!m_connection->lastTransportFailure().empty())
+            qWarning("%s: %s", e.what(), m_connection->lastTransportFailure().c_str());
+        throw;
+    }
+    if (!called) throw Error("无法建立连接，请检查网络及连接参数");
+    // Logged in: reading the messages below must not run into the idle countdown.
+    m_timer->stop();
 
     if (m_packet->ParamExists("BeginDate"))
         m_beginDate = gbk::toUtf8(m_packet->GetParamValue("BeginDate").toText());
@@ -360,18 +389,28 @@ void TFrmLogin::callLogin()
         TCustomEntity fresh;
         fresh.SetData(m_packet->GetParamData("TMessage"));
         bool anyNew = false;
-        if (!LocalFileExists("TMessage")) {
+        TCustomEntity previous;
+        if (!loadCached("TMessage", previous)) {
             SaveLocalFile("TMessage", fresh);
             anyNew = !fresh.IsEmpty();
         } else {
-            TCustomEntity previous;
-            LoadLocalFile("TMessage", previous);
             anyNew = keepNewMessages(fresh, &previous);
         }
         if (anyNew) ShowInformation(this, messageText(fresh));
     }
     cacheReply();
     registry().LanguageColumn = "Name";
+}
+
+bool TFrmLogin::loadCached(const std::string& name, TClientDataSet& dataSet)
+{
+    try {
+        return LoadLocalFile(name, dataSet);
+    } catch (const std::exception& e) {
+        // A cache the login rewrites anyway: damaged, it counts as missing.
+        qWarning("%s", e.what());
+        return false;
+    }
 }
 
 void TFrmLogin::cacheReply()

@@ -72,6 +72,8 @@ private:
     void buildRequest();
     void callLogin();
     void cacheReply();
+    /// A local file the login writes itself; a damaged one is reported as missing.
+    bool loadCached(const std::string& name, TClientDataSet& dataSet);
     void onChangePassword(bool checked);
 
     int m_resultFlag = 0;

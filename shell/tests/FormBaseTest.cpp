@@ -1,13 +1,25 @@
 #include "entity/Gbk.h"
 #include "entity/TCustomEntity.h"
+#include "platform/Modal.h"
+#include "platform/QtText.h"
 #include "shell/LocalFiles.h"
 #include "shell/TFrmBase.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTranslator>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace corvo::shell {
 namespace {
@@ -64,6 +76,62 @@ TEST(FormBaseTest, BitmapsComeFromCompressedFilesUnderBmp)
     EXPECT_EQ(picture.toImage().pixelColor(0, 0), QColor(Qt::red));
     unsetenv("CORVO_HOME");
     std::filesystem::remove_all(home);
+}
+
+TEST(FormBaseTest, DialogsShowTheArrowAndTheWaitCursorComesBackAfter)
+{
+    TFrmBase form;
+    std::vector<const QCursor*> duringDialog;
+    std::vector<Qt::CursorShape> dialogShapes;
+    platform::setModalInterceptor([&](QDialog& d) {
+        duringDialog.push_back(QApplication::overrideCursor());
+        dialogShapes.push_back(d.cursor().shape());
+        return 0;
+    });
+    form.ShowWaitCursor();
+    form.ShowError("出错了");
+    ShowInformation(&form, "请注意");
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    form.ShowDefaultCursor();
+    platform::setModalInterceptor({});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(duringDialog, (std::vector<const QCursor*>{nullptr, nullptr}));
+    EXPECT_EQ(dialogShapes, (std::vector<Qt::CursorShape>{Qt::ArrowCursor, Qt::ArrowCursor}));
+}
+
+TEST(QtChineseTest, QtsOwnTextsComeInChineseWhenTheTranslationsAreThere)
+{
+    char dir[] = "/tmp/corvo-qm-XXXXXX";
+    const QString empty = QString::fromLocal8Bit(mkdtemp(dir));
+    char dir2[] = "/tmp/corvo-qm-XXXXXX";
+    const QString damaged = QString::fromLocal8Bit(mkdtemp(dir2));
+    {
+        QFile qm(damaged + QStringLiteral("/qtbase_zh_CN.qm"));
+        ASSERT_TRUE(qm.open(QIODevice::WriteOnly));
+        qm.write("this is no translation file");
+    }
+    struct Case {
+        QString directory;
+        bool loaded;
+        const char* okButton;
+        const char* firstEditAction;
+    };
+    for (const Case& c : {Case{QString(), true, "确定", "撤消(&U)"},
+                          Case{empty, false, "OK", "&Undo"}, Case{damaged, false, "OK", "&Undo"}}) {
+        const auto translator = platform::installQtChinese(c.directory);
+        EXPECT_EQ(translator != nullptr, c.loaded) << c.directory.toStdString();
+        QDialogButtonBox buttons(QDialogButtonBox::Ok);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text().remove(QLatin1Char('&')),
+                  QString::fromUtf8(c.okButton))
+            << c.directory.toStdString();
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        EXPECT_EQ(menu->actions().at(0)->text().section(QLatin1Char('\t'), 0, 0).toStdString(),
+                  c.firstEditAction);
+    }
+    std::filesystem::remove_all(empty.toStdString());
+    std::filesystem::remove_all(damaged.toStdString());
 }
 
 } // namespace

@@ -3,23 +3,31 @@
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 #include "platform/Modal.h"
+#include "remote/Tvelwebconnection.h"
 #include "server/tests/ServerProcess.h"
+#include "shell/EncodePassword.h"
 #include "shell/LocalFiles.h"
+#include "shell/LoginRequest.h"
 #include "shell/Startup.h"
 #include "shell/TFrmLogin.h"
+#include "shell/TFrmMain.h"
 #include "shell/TFrmQVDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 
 namespace corvo::shell {
@@ -220,17 +228,161 @@ TEST_F(LoginFormTest, MissingConfigurationFilesEndTheProgram)
     }
 }
 
-TEST_F(LoginFormTest, ServerDownShowsTheConnectionErrorAndTheFormStaysUsable)
+TEST_F(LoginFormTest, ServerDownShowsTheConnectionErrorInChineseAndTheFormStaysUsable)
 {
     setupCommand("127.0.0.1:1");
     auto form = newForm();
     fill(*form, "DEMO", "admin", "admin");
     QTest::mouseClick(&form->mbtLogin(), Qt::LeftButton);
-    ASSERT_EQ(errors().size(), 1u);
-    EXPECT_THAT(errors()[0], HasSubstr("onnect"));
+    EXPECT_EQ(errors(), std::vector<std::string>{"无法与服务器建立连接"});
+    EXPECT_THAT(form->webConnection().lastTransportFailure(), HasSubstr("onnect"));
     EXPECT_EQ(form->resultFlag(), 0);
     EXPECT_TRUE(form->mbtLogin().isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(LoginFormTest, MessagesAfterTheLoginAreReadWithoutTheCountdownOrTheWaitCursor)
+{
+    auto form = newForm();
+    fill(*form, "DEMO", "admin", "admin");
+    bool timerRunning = true;
+    const QCursor* overrideCursor = nullptr;
+    Qt::CursorShape dialogCursor = Qt::WaitCursor;
+    platform::setModalInterceptor([&](QDialog& d) {
+        timerRunning = form->tmrLogin().isActive();
+        overrideCursor = QApplication::overrideCursor();
+        dialogCursor = d.cursor().shape();
+        return 0;
+    });
+    QTest::mouseClick(&form->mbtLogin(), Qt::LeftButton);
+    ASSERT_EQ(form->resultFlag(), 1);
+    EXPECT_FALSE(timerRunning);
+    EXPECT_EQ(overrideCursor, nullptr);
+    EXPECT_EQ(dialogCursor, Qt::ArrowCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(LoginFormTest, EscClosesNoForm)
+{
+    auto login = newForm();
+    TFrmMain main;
+    auto* page = new TFrmBase();
+    page->setWindowFlags(Qt::Widget); // embedded, as the module pages are
+    auto* tabs = new QTabWidget(&main);
+    tabs->addTab(page, QStringLiteral("page"));
+    TFrmQVDialog message;
+    for (QWidget* form : {static_cast<QWidget*>(login.get()), static_cast<QWidget*>(&main),
+                          static_cast<QWidget*>(&message)}) {
+        form->show();
+        QApplication::setActiveWindow(form);
+    }
+    login->sedCode().setFocus();
+    QTest::keyClick(&login->sedCode(), Qt::Key_Escape);
+    for (QWidget* form : {static_cast<QWidget*>(login.get()), static_cast<QWidget*>(&main),
+                          static_cast<QWidget*>(page), static_cast<QWidget*>(&message)}) {
+        QTest::keyClick(form, Qt::Key_Escape);
+        EXPECT_TRUE(form->isVisible()) << form->metaObject()->className();
+    }
+    EXPECT_TRUE(dialogs.terminations.empty());
+}
+
+TEST_F(LoginFormTest, DamagedLocalFilesCountAsMissingOrAreNamed)
+{
+    // A first login leaves real cached files to damage.
+    {
+        auto first = newForm();
+        fill(*first, "DEMO", "admin", "admin");
+        QTest::mouseClick(&first->mbtLogin(), Qt::LeftButton);
+        ASSERT_EQ(first->resultFlag(), 1);
+    }
+    struct Case {
+        std::string path;
+        std::string bytes;
+        int resultFlag;
+        const char* error; ///< the start of the one error shown, or nullptr for none
+    };
+    const std::string notAFile = "this is no local file";
+    const std::string badPacket = [] {
+        const std::string inner = "no data packet";
+        Bytes content(inner.begin(), inner.end());
+        const std::string path = dataDir() + "scratch";
+        writeLocalFile(path, content);
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    const Case cases[] = {
+        {dataDir() + "TUserLogin", notAFile, 1, nullptr},
+        {dataDir() + "TUserLogin", badPacket, 1, nullptr},
+        {bmpDir() + "Login.bmp", notAFile, 1, nullptr},
+        {dataDir() + "TDictTable", notAFile, 1, nullptr},
+        {dataDir() + "TDictField", badPacket, 1, nullptr},
+        {dataDir() + "TMessage", notAFile, 1, nullptr},
+        {dataDir() + "IP.dll", notAFile, 0, "文件已损坏："},
+    };
+    for (const Case& c : cases) {
+        dialogs.shown.clear();
+        const std::string kept = [&] {
+            std::ifstream in(c.path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        }();
+        fs::create_directories(fs::path(c.path).parent_path());
+        std::ofstream(c.path, std::ios::binary | std::ios::trunc) << c.bytes;
+
+        std::unique_ptr<TFrmLogin> form;
+        ASSERT_NO_THROW(form = newForm()) << c.path;
+        ASSERT_NO_THROW(form->grab()) << c.path; // paints the background picture
+        fill(*form, "DEMO", "admin", "admin");
+        QTest::mouseClick(&form->mbtLogin(), Qt::LeftButton);
+        EXPECT_EQ(form->resultFlag(), c.resultFlag) << c.path;
+        if (c.error) {
+            ASSERT_EQ(errors().size(), 1u) << c.path;
+            EXPECT_THAT(errors()[0], ::testing::StartsWith(c.error)) << c.path;
+            EXPECT_THAT(errors()[0], HasSubstr(c.path));
+        } else {
+            EXPECT_EQ(errors(), std::vector<std::string>{}) << c.path;
+        }
+        EXPECT_TRUE(dialogs.terminations.empty()) << c.path;
+        if (kept.empty())
+            fs::remove(c.path);
+        else
+            std::ofstream(c.path, std::ios::binary | std::ios::trunc) << kept;
+    }
+}
+
+TEST_F(LoginFormTest, APasswordLongerThanItsFieldLogsIn)
+{
+    const std::string longPassword = "correct-horse-battery"; // 28 encoded characters
+    std::string out;
+    ASSERT_EQ(
+        server::test::runServerCommand({"user", "add", "--db", *database, "--org", "DEMO", "--code",
+                                        "longpw", "--name", "长密码", "--password", longPassword},
+                                       &out),
+        0)
+        << out;
+    auto form = newForm();
+    fill(*form, "DEMO", "longpw", longPassword.c_str());
+    QTest::mouseClick(&form->mbtLogin(), Qt::LeftButton);
+    EXPECT_EQ(form->resultFlag(), 1) << (errors().empty() ? "" : errors().front());
+}
+
+TEST(LoginRequestTest, TheEncodedPasswordIsCutWhereItIsWrittenIntoItsField)
+{
+    const std::string password = "correct-horse-battery";
+    const std::string encoded = EncodePassword("longpw", password);
+    ASSERT_EQ(encoded.size(), 28u);
+    TClientDataSet request;
+    declareLoginRequest(request);
+    fillLoginRequest(request, "DEMO", "longpw", password, password);
+    EXPECT_EQ(request.FieldByName("PassWord").AsString(), encoded.substr(0, 20));
+    EXPECT_EQ(request.FieldByName("NewPassWord").AsString(), encoded.substr(0, 20));
+
+    TClientDataSet wide; // a password field of another table, longer than 20
+    wide.FieldDefs().Add("PassWord", FieldType::String, 40);
+    wide.CreateDataSet();
+    wide.Append();
+    wide.FieldByName("PassWord").SetAsString(encoded);
+    wide.Post();
+    EXPECT_EQ(wide.FieldByName("PassWord").AsString(), encoded);
 }
 
 TEST_F(LoginFormTest, ChineseUserCodeTypedThroughTheInputMethodLogsIn)
@@ -275,6 +427,24 @@ TEST_F(LoginFormTest, KeysTimerAndOptionsBehaveAsTheFormPromises)
     EXPECT_TRUE(dialogs.terminations.empty());
     form->idleTick();
     EXPECT_EQ(dialogs.terminations, std::vector<int>{0});
+}
+
+TEST_F(LoginFormTest, AssistiveToolsReadEveryEditByItsCaption)
+{
+    auto form = newForm();
+    form->toggleOptions();
+    struct Case {
+        controls::TSafeEdit* edit;
+        const char* caption;
+    };
+    for (const Case& c :
+         {Case{&form->sedTOrganCode(), "公司代码"}, Case{&form->sedCode(), "用户代码"},
+          Case{&form->sedPassWord(), "密    码"}, Case{&form->newPassword(), "新 密 码"},
+          Case{&form->repeatPassword(), "再填一次"}}) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(c.edit);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name).toStdString(), c.caption);
+    }
 }
 
 TEST(MessageDialogTest, InformationShowsOnlyCloseWhichIsTheDefault)
