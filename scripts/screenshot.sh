@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs server and client under Xvfb, logs in as the demo user by typing like a user, and saves
-# PNGs of the login form, the message shown after the login and the main window.
+# PNGs of the login form, the message shown after the login (with the mouse pointer over it,
+# then with the memo's context menu of Qt's own texts) and the main window.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,12 +47,22 @@ xdotool type --delay 60 "admin"
 xdotool key Tab
 xdotool type --delay 60 "admin"
 sleep 0.3
-import -window root "$out/1-login.png"
+shot() { scrot -o -p "$out/$1"; }   # the pointer is part of what the user sees
+shot 1-login.png
 xdotool key Return   # Enter moves to the log-in button
 xdotool key space    # which the space bar presses
-sleep 2
-import -window root "$out/2-messages.png"
+message=$(xdotool search --sync --name "提示信息" | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$message")"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 3))   # over the memo
+sleep 1
+shot 2-messages.png
+xdotool click 3      # the memo's context menu: Qt's own texts
+sleep 0.7
+shot 2b-messages-menu.png
+xdotool key Escape   # closes the menu; Esc closes no form
+sleep 0.3
+xdotool windowfocus --sync "$message"
 xdotool key Return   # closes the message ("关闭" is its default button)
 sleep 1.5
-import -window root "$out/3-main-window.png"
-echo "saved $out/1-login.png $out/2-messages.png $out/3-main-window.png"
+shot 3-main-window.png
+echo "saved $out/1-login.png $out/2-messages.png $out/2b-messages-menu.png $out/3-main-window.png"

@@ -27,6 +27,8 @@ TFrmQVDialog::TFrmQVDialog(QWidget* owner) : TFrmBase(owner)
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("memMessage"));
     m_memo->setReadOnly(true);
+    // A message is read, not edited: the arrow, not the text cursor, even over the text.
+    m_memo->viewport()->setCursor(Qt::ArrowCursor);
     m_memo->setFrameShape(QFrame::NoFrame);
     QPalette palette = m_memo->palette();
     palette.setColor(QPalette::Base, MemoBackground);
