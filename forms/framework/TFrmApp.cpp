@@ -81,6 +81,8 @@ void TFrmApp::buildLayout()
     white.setColor(QPalette::WindowText, Qt::white);
     m_title->setPalette(white);
     m_title->move(8, 4);
+    // The label grows taller than the band with a title; its text stays at the top.
+    m_title->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     column->addWidget(m_titleBand);
 
     m_client = panel(m_background, "pnlClient");

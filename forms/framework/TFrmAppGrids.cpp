@@ -51,7 +51,9 @@ void sizeColumns(platform::DataGrid& grid, TCustomEntity& copy, Rows rows)
     for (int c = 0; c < count; ++c) {
         TField& field = copy.FieldByName(model.fieldName(c));
         ColumnTexts t;
-        t.title = widestLine(metrics, field.DisplayLabel(), rows == Rows::All);
+        // Captions are the shown dataset's: a copy carries values only.
+        t.title = widestLine(metrics, shown->FieldByName(model.fieldName(c)).DisplayLabel(),
+                             rows == Rows::All);
         copy.First();
         for (; !copy.Eof(); copy.Next()) {
             t.values.push_back(metrics.horizontalAdvance(platform::fromGbk(field.AsString())));

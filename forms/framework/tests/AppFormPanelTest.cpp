@@ -56,8 +56,8 @@ TEST_F(AppFormTest, EntryPanelHoldsOneControlPerEntryColumn)
              Case{"TUser",
                   {{"Code", S::stSafeEdit, "用户代码", true},
                    {"Name", S::stSafeEdit, "用户名称", true},
-                   {"PassWord", S::stSafeEdit, "密码", true},
-                   {"LastLogin", S::stIntegerEdit, "登录标志", true},
+                   {"PassWord", S::stSafeEdit, "密码", false},
+                   {"LastLogin", S::stIntegerEdit, "登录标志", false},
                    {"TOrganID", S::stVelCombobox, "所属企业", true}},
                   {"TOrganCode", "TOwnerID", "StatusID"}},
          }) {
