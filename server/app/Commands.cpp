@@ -33,12 +33,15 @@ const char* const UsageText = R"(corvo-server: the Corvo application server
 usage:
   corvo-server serve --listen HOST:PORT --db URL [--threads N] [--session-idle-minutes M]
                      [--max-connections N] [--read-timeout SECONDS] [--login-backoff SECONDS]
+                     [--statement-timeout SECONDS] [--max-reply-rows N] [--max-reply-mb N]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
       free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
       expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request; from
       the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
-      login back-off (default 1 second) before a password is checked again.
+      login back-off (default 1 second) before a password is checked again. A statement
+      stops after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
+      change these); the call then answers a message saying so.
   corvo-server init-demo --db URL [--force] [--large | --sales-lines N]
       Creates the schema and the demo company; refuses a database that already holds tables
       unless --force is given (which drops them first). --large adds 1,000,000 sales lines
@@ -108,7 +111,8 @@ bool hasTable(storage::Database& db, std::string_view name)
 int serveCommand(const std::vector<std::string>& args)
 {
     const Options opts(args, {"listen", "db", "threads", "session-idle-minutes", "max-connections",
-                              "read-timeout", "login-backoff"});
+                              "read-timeout", "login-backoff", "statement-timeout",
+                              "max-reply-rows", "max-reply-mb"});
     HttpServerOptions http;
     splitListen(opts.require("listen"), http);
     if (auto t = opts.get("threads")) http.threads = positiveNumber(*t, "threads");
@@ -122,7 +126,18 @@ int serveCommand(const std::vector<std::string>& args)
     if (auto m = opts.get("session-idle-minutes"))
         idle = std::chrono::minutes(positiveNumber(*m, "session-idle-minutes"));
 
-    auto db = storage::Database::open(opts.require("db"));
+    storage::QueryLimits limits;
+    limits.statementTime = std::chrono::seconds(30);
+    limits.rows = 100'000;
+    limits.bytes = std::size_t{64} * 1024 * 1024;
+    if (auto t = opts.get("statement-timeout"))
+        limits.statementTime = std::chrono::seconds(positiveNumber(*t, "statement-timeout"));
+    if (auto n = opts.get("max-reply-rows"))
+        limits.rows = static_cast<std::size_t>(positiveNumber(*n, "max-reply-rows"));
+    if (auto n = opts.get("max-reply-mb"))
+        limits.bytes = static_cast<std::size_t>(positiveNumber(*n, "max-reply-mb")) * 1024 * 1024;
+
+    auto db = storage::Database::open(opts.require("db"), storage::OpenMode::MustExist, limits);
     if (!hasTable(*db, "TSession") || !hasTable(*db, "TDictTable"))
         throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
 

@@ -5,6 +5,8 @@
 #include "SessionStore.h"
 #include "server/storage/Database.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +23,8 @@ struct ServerContext {
     Credentials credentials;
     CallLog log;
     std::shared_ptr<DictionaryCache> dictionaries = std::make_shared<DictionaryCache>();
+    /// Failures logged under a number so far.
+    std::shared_ptr<std::atomic<uint64_t>> faults = std::make_shared<std::atomic<uint64_t>>(0);
 };
 
 /// The message every server class but login answers when the request carries no live session.

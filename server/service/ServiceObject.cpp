@@ -5,11 +5,25 @@
 #include "remote/Utf16.h"
 
 #include <chrono>
+#include <unistd.h>
 
 namespace corvo::server {
 
 namespace {
 constexpr int32_t BadParamCount = static_cast<int32_t>(0x8002000E);
+}
+
+Error ServiceObject::fault(const char* what, std::string& outcome,
+                           const std::function<void()>& log) const
+{
+    // The database's words and statement text stay in the log; the user gets the number that
+    // finds them there.
+    const std::string number =
+        std::to_string(::getpid()) + "-" + std::to_string(m_server.faults->fetch_add(1) + 1);
+    outcome = "error " + number + ": " + what;
+    log();
+    return Error("服务器处理请求时出错，请稍后重试或与系统管理员联系（日志编号：" + number +
+                 "）。");
 }
 
 const Session* resolveSession(ServerContext& server)
@@ -51,11 +65,6 @@ int32_t ServiceObject::invoke(const remote::InvokeRequest& request,
     CallContext* call = currentCall();
     if (!call) throw Error("No request to serve");
     const Session* session = nullptr;
-    if (m_class.needsSession) {
-        session = resolveSession(m_server);
-        if (!session || call->sessionToken != m_creatorToken) throw Error(LoginAgain);
-    }
-
     const auto started = std::chrono::steady_clock::now();
     std::string outcome = "error";
     auto log = [&] {
@@ -70,6 +79,10 @@ int32_t ServiceObject::invoke(const remote::InvokeRequest& request,
                      std::to_string(ms) + "ms " + outcome);
     };
     try {
+        if (m_class.needsSession) {
+            session = resolveSession(m_server);
+            if (!session || call->sessionToken != m_creatorToken) throw Error(LoginAgain);
+        }
         TParamData packet(paramkind::Data);
         packet.SetData(args[0].toVariant());
         ServiceCall serviceCall{m_server, session, *call};
@@ -81,10 +94,15 @@ int32_t ServiceObject::invoke(const remote::InvokeRequest& request,
         }
         result = remote::RemoteValue::boolean(ok);
         outcome = ok ? "true" : "false";
-    } catch (const std::exception& e) {
+    } catch (const storage::StorageError& e) {
+        throw fault(e.what(), outcome, log);
+    } catch (const Error& e) {
+        // The services' own errors are written for the user.
         outcome = std::string("error: ") + e.what();
         log();
         throw;
+    } catch (const std::exception& e) {
+        throw fault(e.what(), outcome, log);
     }
     log();
     return remote::status::Ok;

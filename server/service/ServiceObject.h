@@ -2,6 +2,7 @@
 
 #include "CallContext.h"
 #include "ServerContext.h"
+#include "entity/Error.h"
 #include "entity/Guid.h"
 #include "remote/LocalObject.h"
 
@@ -57,6 +58,10 @@ public:
                    remote::RemoteValue& result, remote::ExceptionInfo& exception) override;
 
 private:
+    /// Logs a failure the user cannot act on under a new number; returns the error the user
+    /// sees, which shows the number.
+    Error fault(const char* what, std::string& outcome, const std::function<void()>& log) const;
+
     ServerContext& m_server;
     const ServiceClass& m_class;
     std::string m_creatorToken;

@@ -23,14 +23,15 @@ int Rows::column(std::string_view name) const noexcept
     return it == columns.end() ? -1 : static_cast<int>(it - columns.begin());
 }
 
-std::unique_ptr<Database> Database::open(std::string_view url, OpenMode mode)
+std::unique_ptr<Database> Database::open(std::string_view url, OpenMode mode, QueryLimits limits)
 {
     constexpr std::string_view SqlitePrefix = "sqlite:";
     if (url.starts_with(SqlitePrefix))
-        return sqlite::SqliteDatabase::open(std::string(url.substr(SqlitePrefix.size())), mode);
+        return sqlite::SqliteDatabase::open(std::string(url.substr(SqlitePrefix.size())), mode, {},
+                                            limits);
     if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
-        return postgres::PostgresDatabase::open(std::string(url));
-    throw Error("Unknown database URL: " + internal::redactUrl(url));
+        return postgres::PostgresDatabase::open(std::string(url), {}, limits);
+    throw StorageError("Unknown database URL: " + internal::redactUrl(url));
 }
 
 } // namespace corvo::server::storage

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "entity/Error.h"
 #include "entity/Variant.h"
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -52,6 +55,30 @@ enum class TransactionMode {
 
 enum class OpenMode { MustExist, CreateIfMissing };
 
+/// Bounds on the work of one transaction's statements; 0 leaves a bound off.
+struct QueryLimits {
+    /// How long one statement may run before the backend stops it.
+    std::chrono::milliseconds statementTime{0};
+    /// Rows all the queries of one transaction may fetch together.
+    std::size_t rows = 0;
+    /// Bytes of the values (texts and binaries by their length, others 8) those rows hold.
+    std::size_t bytes = 0;
+};
+
+/// A failure of the database or of a statement, in the backend's own words with the statement
+/// text: for the server's log, not for the user.
+class StorageError : public corvo::Error {
+public:
+    using corvo::Error::Error;
+};
+
+/// A statement stopped at a bound of QueryLimits; the message is for the user and names it.
+/// The transaction can then only be rolled back.
+class LimitExceeded : public corvo::Error {
+public:
+    using corvo::Error::Error;
+};
+
 /// A database named by a URL: "sqlite:PATH" or "postgresql://user@host:port/name?...".
 /// Thread-safe: every begin() hands out a connection of its own from a bounded pool.
 class Database {
@@ -61,7 +88,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     /// Throws corvo::Error with a clear message for a bad URL or an unreachable database.
-    static std::unique_ptr<Database> open(std::string_view url, OpenMode mode = OpenMode::MustExist);
+    static std::unique_ptr<Database> open(std::string_view url, OpenMode mode = OpenMode::MustExist,
+                                          QueryLimits limits = {});
 
     virtual Dialect dialect() const noexcept = 0;
     virtual std::unique_ptr<Transaction> begin(TransactionMode mode) = 0;

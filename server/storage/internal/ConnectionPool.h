@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entity/Error.h"
+#include "server/storage/Database.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -74,8 +75,8 @@ public:
         std::unique_lock lock(m_mutex);
         if (!m_available.wait_for(lock, m_limits.wait,
                                   [&] { return !m_idle.empty() || m_open < m_limits.size; }))
-            throw Error("All " + std::to_string(m_limits.size) +
-                        " database connections are busy; try again later");
+            throw StorageError("All " + std::to_string(m_limits.size) +
+                               " database connections are busy; try again later");
         if (!m_idle.empty()) {
             // The most recently used connection first: it is the least likely to have gone stale.
             std::unique_ptr<Connection> connection = std::move(m_idle.back());

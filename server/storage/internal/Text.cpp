@@ -1,6 +1,7 @@
 #include "server/storage/internal/Text.h"
 
 #include "entity/Error.h"
+#include "server/storage/Database.h"
 
 #include <algorithm>
 #include <cctype>
@@ -122,16 +123,17 @@ std::string parameterCountError(std::size_t expected, std::size_t given)
 void checkStatementText(std::string_view sql)
 {
     if (sql.find('\0') != std::string_view::npos)
-        throw Error("Statement text contains a NUL character");
+        throw StorageError("Statement text contains a NUL character");
     if (std::all_of(sql.begin(), sql.end(),
                     [](char c) { return std::isspace(static_cast<unsigned char>(c)); }))
-        throw Error("Empty statement");
+        throw StorageError("Empty statement");
 }
 
 std::string dateTimeParameter(const DateTime& value, std::size_t position)
 {
     if (!value.isValid())
-        throw Error("Parameter " + std::to_string(position) + " is a date-time out of range");
+        throw StorageError("Parameter " + std::to_string(position) +
+                           " is a date-time out of range");
     return value.toString();
 }
 

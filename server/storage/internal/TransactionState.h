@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entity/Error.h"
+#include "server/storage/Database.h"
 
 #include <utility>
 
@@ -33,10 +34,11 @@ public:
 private:
     void checkUsable() const
     {
-        if (m_committed) throw Error("The transaction is already committed");
+        if (m_committed) throw StorageError("The transaction is already committed");
         if (m_failed)
-            throw Error("The transaction failed at an earlier statement and can only be rolled "
-                        "back");
+            throw StorageError(
+                "The transaction failed at an earlier statement and can only be rolled "
+                "back");
     }
 
     bool m_committed = false;

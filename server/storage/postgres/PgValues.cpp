@@ -20,8 +20,8 @@ int hexDigit(char c)
 [[noreturn]] void malformed(std::string_view what, std::string_view text)
 {
     constexpr std::size_t Shown = 40;
-    throw Error("Malformed " + std::string(what) + " from the database server: \"" +
-                std::string(text.substr(0, Shown)) + (text.size() > Shown ? "...\"" : "\""));
+    throw StorageError("Malformed " + std::string(what) + " from the database server: \"" +
+                       std::string(text.substr(0, Shown)) + (text.size() > Shown ? "...\"" : "\""));
 }
 
 Value numericValue(std::string_view text)
@@ -66,14 +66,14 @@ std::string parameterText(const Value& value, std::size_t position)
         return internal::dateTimeParameter(value.asDateTime(), position);
     case Value::Type::String:
         if (value.asString().find('\0') != std::string::npos)
-            throw Error("Parameter " + std::to_string(position) +
-                        " is text with a NUL character, which the database cannot store");
+            throw StorageError("Parameter " + std::to_string(position) +
+                               " is text with a NUL character, which the database cannot store");
         return value.asString();
     case Value::Type::Null:
     case Value::Type::Bytes:
         break;
     }
-    throw Error("Parameter " + std::to_string(position) + " has no text form");
+    throw StorageError("Parameter " + std::to_string(position) + " has no text form");
 }
 
 Bytes decodeBytea(std::string_view text)

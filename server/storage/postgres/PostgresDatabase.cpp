@@ -1,6 +1,7 @@
 #include "server/storage/postgres/PostgresDatabase.h"
 
 #include "entity/Error.h"
+#include "server/storage/internal/QueryBudget.h"
 #include "server/storage/internal/Text.h"
 #include "server/storage/internal/TransactionState.h"
 #include "server/storage/postgres/PgValues.h"
@@ -9,6 +10,7 @@
 #include <charconv>
 #include <climits>
 #include <libpq-fe.h>
+#include <optional>
 
 namespace corvo::server::storage::postgres {
 
@@ -32,27 +34,30 @@ void ignoreNotice(void*, const char*) {}
 
 class Connection {
 public:
-    explicit Connection(const std::string& url)
+    Connection(const std::string& url, const QueryLimits& limits)
     {
         // Keywords after "dbname" override the URL; those before it are defaults it may change.
         const char* keys[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
         const char* values[] = {"10", url.c_str(), "UTF8", nullptr};
         m_conn = PQconnectdbParams(keys, values, 1);
         if (!m_conn)
-            throw Error("Cannot connect to " + internal::redactUrl(url) + ": out of memory");
+            throw StorageError("Cannot connect to " + internal::redactUrl(url) + ": out of memory");
         if (PQstatus(m_conn) != CONNECTION_OK) {
             std::string message = internal::oneLine(PQerrorMessage(m_conn));
             PQfinish(m_conn);
-            throw Error("Cannot connect to " + internal::redactUrl(url) + ": " +
-                        internal::hideSecrets(message, url));
+            throw StorageError("Cannot connect to " + internal::redactUrl(url) + ": " +
+                               internal::hideSecrets(message, url));
         }
         PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
-        Result result(PQexec(m_conn, SessionSettings));
+        std::string settings = SessionSettings;
+        if (limits.statementTime.count() > 0)
+            settings += "; SET statement_timeout = " + std::to_string(limits.statementTime.count());
+        Result result(PQexec(m_conn, settings.c_str()));
         if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
             std::string message = internal::oneLine(PQerrorMessage(m_conn));
             PQfinish(m_conn);
-            throw Error("Cannot set up the session on " + internal::redactUrl(url) + ": " +
-                        message);
+            throw StorageError("Cannot set up the session on " + internal::redactUrl(url) + ": " +
+                               message);
         }
     }
     ~Connection() { PQfinish(m_conn); }
@@ -88,6 +93,15 @@ std::string errorMessage(PGconn* conn, const PGresult* result)
     return message;
 }
 
+// The SQL state of a statement the server stopped at statement_timeout (or we cancelled).
+constexpr std::string_view QueryCanceled = "57014";
+
+bool canceled(const PGresult* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    return state && state == QueryCanceled;
+}
+
 bool succeeded(const PGresult* result)
 {
     ExecStatusType status = PQresultStatus(result);
@@ -96,7 +110,8 @@ bool succeeded(const PGresult* result)
 
 class PostgresTransaction final : public Transaction {
 public:
-    PostgresTransaction(Pool::Lease lease, TransactionMode mode) : m_lease(std::move(lease))
+    PostgresTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits)
+        : m_lease(std::move(lease)), m_budget(limits)
     {
         const char* begin = mode == TransactionMode::Write ? "BEGIN" : "BEGIN READ ONLY";
         Result result(PQexec(m_lease->handle(), begin));
@@ -109,7 +124,7 @@ public:
         if (!succeeded(result.get())) {
             std::string message = errorMessage(m_lease->handle(), result.get());
             m_lease.markBroken();
-            throw Error(statementError(message, begin));
+            throw StorageError(statementError(message, begin));
         }
     }
 
@@ -141,30 +156,62 @@ public:
     Rows query(std::string_view sql, std::span<const Value> params) override
     {
         return m_state.run([&] {
-            Result result = run(sql, params);
-            const PGresult* r = result.get();
-            Rows rows;
-            const int fields = PQnfields(r);
-            std::vector<unsigned> types;
-            for (int f = 0; f < fields; ++f) {
-                rows.columns.emplace_back(PQfname(r, f));
-                types.push_back(PQftype(r, f));
+            PGconn* conn = m_lease->handle();
+            const Bound bound = bindParameters(sql, params);
+            // Row by row, so the bounds stop a large result before it is all in memory.
+            if (!PQsendQueryParams(conn, bound.sql.c_str(), static_cast<int>(params.size()),
+                                   nullptr, bound.values.data(), bound.lengths.data(),
+                                   bound.formats.data(), 0)) {
+                if (m_lease->broken()) m_lease.markBroken();
+                throw StorageError(statementError(errorMessage(conn, nullptr), sql));
             }
-            const int count = PQntuples(r);
-            rows.rows.reserve(static_cast<std::size_t>(count));
-            for (int t = 0; t < count; ++t) {
-                std::vector<Value>& row = rows.rows.emplace_back();
-                row.reserve(static_cast<std::size_t>(fields));
-                for (int f = 0; f < fields; ++f) {
-                    if (PQgetisnull(r, t, f)) {
-                        row.emplace_back();
-                        continue;
+            PQsetSingleRowMode(conn);
+            Rows rows;
+            std::vector<unsigned> types;
+            std::optional<LimitExceeded> stopped;
+            Result failed;
+            while (PGresult* raw = PQgetResult(conn)) {
+                Result result(raw);
+                const ExecStatusType status = PQresultStatus(raw);
+                if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT) {
+                    m_lease.markBroken();
+                    throw StorageError(statementError("COPY is not supported here", sql));
+                }
+                if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK) {
+                    if (!failed) failed = std::move(result);
+                    continue;
+                }
+                const int fields = PQnfields(raw);
+                if (rows.columns.empty() && types.empty())
+                    for (int f = 0; f < fields; ++f) {
+                        rows.columns.emplace_back(PQfname(raw, f));
+                        types.push_back(PQftype(raw, f));
                     }
-                    std::string_view text(PQgetvalue(r, t, f),
-                                          static_cast<std::size_t>(PQgetlength(r, t, f)));
-                    row.push_back(fromText(types[static_cast<std::size_t>(f)], text));
+                if (stopped) continue;
+                for (int t = 0; t < PQntuples(raw); ++t) {
+                    std::vector<Value> row;
+                    row.reserve(static_cast<std::size_t>(fields));
+                    for (int f = 0; f < fields; ++f) {
+                        if (PQgetisnull(raw, t, f)) {
+                            row.emplace_back();
+                            continue;
+                        }
+                        std::string_view text(PQgetvalue(raw, t, f),
+                                              static_cast<std::size_t>(PQgetlength(raw, t, f)));
+                        row.push_back(fromText(types[static_cast<std::size_t>(f)], text));
+                    }
+                    try {
+                        m_budget.addRow(row);
+                    } catch (const LimitExceeded& e) {
+                        stopped.emplace(e.what());
+                        cancel(conn);
+                        break;
+                    }
+                    rows.rows.push_back(std::move(row));
                 }
             }
+            if (stopped) throw LimitExceeded(*stopped);
+            if (failed) check(failed.get(), sql);
             return rows;
         });
     }
@@ -185,33 +232,57 @@ public:
             check(result.get(), "COMMIT");
             // A transaction the server had already aborted answers COMMIT with ROLLBACK.
             if (std::string_view(PQcmdStatus(result.get())) != "COMMIT")
-                throw Error(
+                throw StorageError(
                     statementError("The database server rolled the transaction back", "COMMIT"));
         });
     }
 
 private:
-    Result run(std::string_view sql, std::span<const Value> params)
+    /// A statement's text with numbered placeholders and its parameters in libpq's form.
+    struct Bound {
+        std::string sql;
+        std::vector<std::string> texts;
+        std::vector<const char*> values;
+        std::vector<int> lengths;
+        std::vector<int> formats;
+    };
+
+    static void cancel(PGconn* conn)
+    {
+        if (PGcancel* handle = PQgetCancel(conn)) {
+            char message[256];
+            PQcancel(handle, message, sizeof message);
+            PQfreeCancel(handle);
+        }
+    }
+
+    Bound bindParameters(std::string_view sql, std::span<const Value> params)
     {
         internal::checkStatementText(sql);
         NumberedStatement statement = numberPlaceholders(sql);
         if (statement.parameterCount != params.size())
-            throw Error(statementError(
+            throw StorageError(statementError(
                 internal::parameterCountError(statement.parameterCount, params.size()), sql));
-        if (params.size() > INT_MAX) throw Error(statementError("Too many parameters", sql));
+        if (params.size() > INT_MAX) throw StorageError(statementError("Too many parameters", sql));
 
         static const char Empty[] = "";
-        std::vector<std::string> texts(params.size());
-        std::vector<const char*> values(params.size(), nullptr);
-        std::vector<int> lengths(params.size(), 0);
-        std::vector<int> formats(params.size(), 0);
+        Bound bound;
+        bound.sql = std::move(statement.sql);
+        std::vector<std::string>& texts = bound.texts;
+        std::vector<const char*>& values = bound.values;
+        std::vector<int>& lengths = bound.lengths;
+        std::vector<int>& formats = bound.formats;
+        texts.resize(params.size());
+        values.assign(params.size(), nullptr);
+        lengths.assign(params.size(), 0);
+        formats.assign(params.size(), 0);
         for (std::size_t i = 0; i < params.size(); ++i) {
             const Value& value = params[i];
             if (value.isNull()) continue;
             if (value.type() == Value::Type::Bytes) {
                 const Bytes& bytes = value.asBytes();
                 if (bytes.size() > INT_MAX)
-                    throw Error(statementError(
+                    throw StorageError(statementError(
                         "Parameter " + std::to_string(i + 1) + " holds too many bytes", sql));
                 values[i] = bytes.empty() ? Empty : reinterpret_cast<const char*>(bytes.data());
                 lengths[i] = static_cast<int>(bytes.size());
@@ -221,9 +292,15 @@ private:
                 values[i] = texts[i].c_str();
             }
         }
-        Result result(PQexecParams(m_lease->handle(), statement.sql.c_str(),
-                                   static_cast<int>(params.size()), nullptr, values.data(),
-                                   lengths.data(), formats.data(), 0));
+        return bound;
+    }
+
+    Result run(std::string_view sql, std::span<const Value> params)
+    {
+        const Bound bound = bindParameters(sql, params);
+        Result result(PQexecParams(m_lease->handle(), bound.sql.c_str(),
+                                   static_cast<int>(params.size()), nullptr, bound.values.data(),
+                                   bound.lengths.data(), bound.formats.data(), 0));
         check(result.get(), sql);
         return result;
     }
@@ -231,35 +308,41 @@ private:
     void check(const PGresult* result, std::string_view sql)
     {
         if (succeeded(result)) return;
+        if (canceled(result)) throw LimitExceeded(m_budget.timeMessage());
         std::string message =
             PQresultStatus(result) == PGRES_COPY_IN || PQresultStatus(result) == PGRES_COPY_OUT
                 ? "COPY is not supported here"
                 : errorMessage(m_lease->handle(), result);
         if (m_lease->broken()) m_lease.markBroken();
-        throw Error(statementError(message, sql));
+        throw StorageError(statementError(message, sql));
     }
 
     Pool::Lease m_lease;
     internal::TransactionState m_state;
+    internal::QueryBudget m_budget;
 };
 
 } // namespace
 
-PostgresDatabase::PostgresDatabase(std::shared_ptr<Pool> pool) : m_pool(std::move(pool)) {}
+PostgresDatabase::PostgresDatabase(std::shared_ptr<Pool> pool, QueryLimits limits)
+    : m_pool(std::move(pool)), m_limits(limits)
+{
+}
 
 PostgresDatabase::~PostgresDatabase() = default;
 
-std::unique_ptr<PostgresDatabase> PostgresDatabase::open(const std::string& url,
-                                                         internal::PoolLimits limits)
+std::unique_ptr<PostgresDatabase>
+PostgresDatabase::open(const std::string& url, internal::PoolLimits limits, QueryLimits queryLimits)
 {
-    auto pool = std::make_shared<Pool>([url] { return std::make_unique<Connection>(url); }, limits);
+    auto pool = std::make_shared<Pool>(
+        [url, queryLimits] { return std::make_unique<Connection>(url, queryLimits); }, limits);
     pool->acquire(); // the first connection now, so a bad URL or server is reported by open()
-    return std::unique_ptr<PostgresDatabase>(new PostgresDatabase(std::move(pool)));
+    return std::unique_ptr<PostgresDatabase>(new PostgresDatabase(std::move(pool), queryLimits));
 }
 
 std::unique_ptr<Transaction> PostgresDatabase::begin(TransactionMode mode)
 {
-    return std::make_unique<PostgresTransaction>(m_pool->acquire(), mode);
+    return std::make_unique<PostgresTransaction>(m_pool->acquire(), mode, m_limits);
 }
 
 std::vector<std::string> PostgresDatabase::tableNames()

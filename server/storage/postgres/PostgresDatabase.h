@@ -16,8 +16,11 @@ class PostgresDatabase final : public Database {
 public:
     /// `url` is a libpq connection URI ("postgresql://user@host:port/name?..."). The database
     /// must exist. The first connection is made here, so an unreachable server fails at once.
-    static std::unique_ptr<PostgresDatabase> open(const std::string& url,
-                                                  internal::PoolLimits limits = {});
+    /// `queryLimits`: statements past their time are stopped by the server's
+    /// statement_timeout; a transaction's queries stop at their rows or bytes (fetched row by
+    /// row, so a larger result is never held).
+    static std::unique_ptr<PostgresDatabase>
+    open(const std::string& url, internal::PoolLimits limits = {}, QueryLimits queryLimits = {});
     ~PostgresDatabase() override;
 
     Dialect dialect() const noexcept override { return Dialect::Postgres; }
@@ -26,9 +29,11 @@ public:
     std::vector<std::string> tableNames() override;
 
 private:
-    explicit PostgresDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool);
+    PostgresDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool,
+                     QueryLimits limits);
 
     std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
+    QueryLimits m_limits;
 };
 
 } // namespace corvo::server::storage::postgres

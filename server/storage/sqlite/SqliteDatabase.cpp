@@ -1,9 +1,11 @@
 #include "server/storage/sqlite/SqliteDatabase.h"
 
 #include "entity/Error.h"
+#include "server/storage/internal/QueryBudget.h"
 #include "server/storage/internal/Text.h"
 #include "server/storage/internal/TransactionState.h"
 
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <sqlite3.h>
@@ -36,7 +38,7 @@ public:
         if (rc != SQLITE_OK) {
             std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
             sqlite3_close_v2(m_db);
-            throw Error("Cannot open database file " + path + ": " + message);
+            throw StorageError("Cannot open database file " + path + ": " + message);
         }
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, BusyTimeoutMs);
@@ -45,10 +47,11 @@ public:
             exec("PRAGMA foreign_keys = ON");
             std::string journal = singleText("PRAGMA journal_mode = WAL");
             if (journal != "wal")
-                throw Error("the file stays in journal mode \"" + journal + "\" instead of WAL");
+                throw StorageError("the file stays in journal mode \"" + journal +
+                                   "\" instead of WAL");
         } catch (const Error& e) {
             sqlite3_close_v2(m_db);
-            throw Error("Cannot open database file " + path + ": " + e.what());
+            throw StorageError("Cannot open database file " + path + ": " + e.what());
         }
     }
     ~Connection()
@@ -61,6 +64,22 @@ public:
 
     sqlite3* handle() const noexcept { return m_db; }
 
+    /// Interrupts the statements stepped from now on once `limit` has passed (0: never).
+    void startClock(std::chrono::milliseconds limit)
+    {
+        if (limit.count() <= 0) {
+            if (m_clocked) sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+            m_clocked = false;
+            return;
+        }
+        m_deadline = std::chrono::steady_clock::now() + limit;
+        if (!m_clocked)
+            sqlite3_progress_handler(m_db, ProgressSteps, &Connection::pastDeadline, this);
+        m_clocked = true;
+    }
+    /// Statements stepped from now on run unbounded again.
+    void stopClock() noexcept { m_deadline = std::chrono::steady_clock::time_point::max(); }
+
     /// The statement of that text, prepared on first use and kept (the most recently used
     /// KeptStatements of them), ready to bind; reset it after use.
     sqlite3_stmt* statement(std::string_view sql);
@@ -71,7 +90,7 @@ public:
         sqlite3_stmt* s = statement(sql);
         const int rc = sqlite3_step(s);
         sqlite3_reset(s);
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw Error(sqlite3_errmsg(m_db));
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw StorageError(sqlite3_errmsg(m_db));
     }
 
     void exec(const std::string& sql)
@@ -80,7 +99,7 @@ public:
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
             std::string message = error ? error : sqlite3_errmsg(m_db);
             sqlite3_free(error);
-            throw Error(message);
+            throw StorageError(message);
         }
     }
 
@@ -93,14 +112,22 @@ public:
     }
 
 private:
+    // Virtual machine steps between two looks at the clock: far below a millisecond.
+    static constexpr int ProgressSteps = 10000;
+
+    static int pastDeadline(void* self)
+    {
+        return std::chrono::steady_clock::now() > static_cast<Connection*>(self)->m_deadline;
+    }
+
     std::string singleText(const char* sql)
     {
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr) != SQLITE_OK)
-            throw Error(sqlite3_errmsg(m_db));
+            throw StorageError(sqlite3_errmsg(m_db));
         Statement statement(raw);
         int rc = sqlite3_step(raw);
-        if (rc != SQLITE_ROW) throw Error(sqlite3_errmsg(m_db));
+        if (rc != SQLITE_ROW) throw StorageError(sqlite3_errmsg(m_db));
         const unsigned char* text = sqlite3_column_text(raw, 0);
         return text ? reinterpret_cast<const char*>(text) : "";
     }
@@ -112,6 +139,8 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_queryOnly = false;
+    bool m_clocked = false;
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
     // Declared after m_db so the statements are finalised first.
     std::unordered_map<std::string, Kept> m_statements;
     uint64_t m_uses = 0;
@@ -124,25 +153,26 @@ using Pool = internal::ConnectionPool<Connection>;
 Statement prepare(sqlite3* db, std::string_view sql)
 {
     internal::checkStatementText(sql);
-    if (sql.size() > INT_MAX) throw Error("Statement text is too long");
+    if (sql.size() > INT_MAX) throw StorageError("Statement text is too long");
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), 0, &raw, &tail) !=
         SQLITE_OK)
-        throw Error(statementError(sqlite3_errmsg(db), sql));
+        throw StorageError(statementError(sqlite3_errmsg(db), sql));
     Statement statement(raw);
-    if (!statement) throw Error(statementError("The text holds no statement", sql));
+    if (!statement) throw StorageError(statementError("The text holds no statement", sql));
     std::string_view rest(tail, static_cast<std::size_t>(sql.data() + sql.size() - tail));
     if (!rest.empty()) {
         sqlite3_stmt* next = nullptr;
         int rc =
             sqlite3_prepare_v3(db, rest.data(), static_cast<int>(rest.size()), 0, &next, nullptr);
         Statement extra(next);
-        if (rc != SQLITE_OK) throw Error(statementError(sqlite3_errmsg(db), sql));
+        if (rc != SQLITE_OK) throw StorageError(statementError(sqlite3_errmsg(db), sql));
         if (extra)
-            throw Error(statementError("Only one statement runs at a time here; several go to "
-                                       "executeScript",
-                                       sql));
+            throw StorageError(
+                statementError("Only one statement runs at a time here; several go to "
+                               "executeScript",
+                               sql));
     }
     return statement;
 }
@@ -192,7 +222,7 @@ void bind(sqlite3* db, sqlite3_stmt* statement, std::span<const Value> params, s
 {
     const int expected = sqlite3_bind_parameter_count(statement);
     if (static_cast<std::size_t>(expected) != params.size())
-        throw Error(statementError(
+        throw StorageError(statementError(
             internal::parameterCountError(static_cast<std::size_t>(expected), params.size()), sql));
     for (int i = 0; i < expected; ++i) {
         const Value& value = params[static_cast<std::size_t>(i)];
@@ -236,7 +266,7 @@ void bind(sqlite3* db, sqlite3_stmt* statement, std::span<const Value> params, s
             break;
         }
         }
-        if (rc != SQLITE_OK) throw Error(statementError(sqlite3_errmsg(db), sql));
+        if (rc != SQLITE_OK) throw StorageError(statementError(sqlite3_errmsg(db), sql));
     }
 }
 
@@ -262,16 +292,32 @@ Value columnValue(sqlite3_stmt* statement, int column)
     }
 }
 
+/// The time bound over one statement's steps, and only those.
+class Timed {
+public:
+    Timed(Connection& connection, std::chrono::milliseconds limit) : m_connection(connection)
+    {
+        m_connection.startClock(limit);
+    }
+    ~Timed() { m_connection.stopClock(); }
+    Timed(const Timed&) = delete;
+    Timed& operator=(const Timed&) = delete;
+
+private:
+    Connection& m_connection;
+};
+
 class SqliteTransaction final : public Transaction {
 public:
-    SqliteTransaction(Pool::Lease lease, TransactionMode mode) : m_lease(std::move(lease))
+    SqliteTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits)
+        : m_lease(std::move(lease)), m_budget(limits)
     {
         const char* begin = mode == TransactionMode::Write ? "BEGIN IMMEDIATE" : "BEGIN";
         try {
             m_lease->setQueryOnly(mode == TransactionMode::Read);
             m_lease->run(begin);
         } catch (const Error& e) {
-            throw Error(statementError(e.what(), begin));
+            throw StorageError(statementError(e.what(), begin));
         }
     }
 
@@ -289,10 +335,11 @@ public:
             InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             const auto before = sqlite3_total_changes64(db);
+            const Timed timed(*m_lease, m_budget.limits().statementTime);
             int rc;
             while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
             }
-            if (rc != SQLITE_DONE) throw Error(statementError(sqlite3_errmsg(db), sql));
+            if (rc != SQLITE_DONE) fail(rc, sql);
             // changes() keeps the count of the last data change, which a schema statement
             // leaves alone; the running total shows whether this one changed anything.
             return sqlite3_total_changes64(db) == before
@@ -308,6 +355,7 @@ public:
             InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             Rows rows;
+            const Timed timed(*m_lease, m_budget.limits().statementTime);
             // Columns are read after the first step: a kept statement is prepared again there
             // when the schema changed since, and may then have other columns.
             int rc = sqlite3_step(statement.get());
@@ -321,8 +369,9 @@ public:
                 row.reserve(static_cast<std::size_t>(count));
                 for (int i = 0; i < count; ++i)
                     row.push_back(columnValue(statement.get(), i));
+                m_budget.addRow(row);
             }
-            if (rc != SQLITE_DONE) throw Error(statementError(sqlite3_errmsg(db), sql));
+            if (rc != SQLITE_DONE) fail(rc, sql);
             return rows;
         });
     }
@@ -334,7 +383,7 @@ public:
             try {
                 m_lease->exec(std::string(sql));
             } catch (const Error& e) {
-                throw Error(statementError(e.what(), sql));
+                throw StorageError(statementError(e.what(), sql));
             }
         });
     }
@@ -345,45 +394,56 @@ public:
             try {
                 m_lease->run("COMMIT");
             } catch (const Error& e) {
-                throw Error(statementError(e.what(), "COMMIT"));
+                throw StorageError(statementError(e.what(), "COMMIT"));
             }
         });
     }
 
 private:
+    [[noreturn]] void fail(int rc, std::string_view sql)
+    {
+        if (rc == SQLITE_INTERRUPT) throw LimitExceeded(m_budget.timeMessage());
+        throw StorageError(statementError(sqlite3_errmsg(m_lease->handle()), sql));
+    }
+
     Pool::Lease m_lease;
     internal::TransactionState m_state;
+    internal::QueryBudget m_budget;
 };
 
 } // namespace
 
-SqliteDatabase::SqliteDatabase(std::shared_ptr<Pool> pool) : m_pool(std::move(pool)) {}
+SqliteDatabase::SqliteDatabase(std::shared_ptr<Pool> pool, QueryLimits limits)
+    : m_pool(std::move(pool)), m_limits(limits)
+{
+}
 
 SqliteDatabase::~SqliteDatabase() = default;
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, OpenMode mode,
-                                                     internal::PoolLimits limits)
+                                                     internal::PoolLimits limits,
+                                                     QueryLimits queryLimits)
 {
-    if (path.empty()) throw Error("The SQLite database URL names no file");
+    if (path.empty()) throw StorageError("The SQLite database URL names no file");
     if (path == ":memory:")
-        throw Error("The SQLite database must be a file that all pooled connections share: " +
-                    path);
+        throw StorageError(
+            "The SQLite database must be a file that all pooled connections share: " + path);
     std::error_code error;
     if (mode == OpenMode::MustExist && !std::filesystem::exists(path, error))
-        throw Error("Database file not found: " + path);
+        throw StorageError("Database file not found: " + path);
     const bool create = mode == OpenMode::CreateIfMissing;
     // Connections opened later must find the same file even if the working directory changed.
     const std::string file = std::filesystem::absolute(path, error).string();
-    if (error) throw Error("Cannot open database file " + path + ": " + error.message());
+    if (error) throw StorageError("Cannot open database file " + path + ": " + error.message());
     auto pool = std::make_shared<Pool>(
         [file, create] { return std::make_unique<Connection>(file, create); }, limits);
     pool->acquire(); // the first connection now, so a bad file is reported by open()
-    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(pool)));
+    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(pool), queryLimits));
 }
 
 std::unique_ptr<Transaction> SqliteDatabase::begin(TransactionMode mode)
 {
-    return std::make_unique<SqliteTransaction>(m_pool->acquire(), mode);
+    return std::make_unique<SqliteTransaction>(m_pool->acquire(), mode, m_limits);
 }
 
 std::vector<std::string> SqliteDatabase::tableNames()

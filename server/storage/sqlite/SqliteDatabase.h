@@ -16,8 +16,11 @@ class SqliteDatabase final : public Database {
 public:
     /// MustExist refuses a missing file; CreateIfMissing makes an empty database (but no
     /// missing directory). The first connection is made here, so a bad file fails at once.
+    /// `queryLimits`: a statement past its time is interrupted (a progress handler), a
+    /// transaction's queries stop at their rows or bytes.
     static std::unique_ptr<SqliteDatabase> open(const std::string& path, OpenMode mode,
-                                                internal::PoolLimits limits = {});
+                                                internal::PoolLimits limits = {},
+                                                QueryLimits queryLimits = {});
     ~SqliteDatabase() override;
 
     Dialect dialect() const noexcept override { return Dialect::Sqlite; }
@@ -25,9 +28,10 @@ public:
     std::vector<std::string> tableNames() override;
 
 private:
-    explicit SqliteDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool);
+    SqliteDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool, QueryLimits limits);
 
     std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
+    QueryLimits m_limits;
 };
 
 } // namespace corvo::server::storage::sqlite
