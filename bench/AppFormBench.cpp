@@ -14,6 +14,7 @@
 #include "forms/rules/DictColumn.h"
 #include "platform/DataGrid.h"
 #include "platform/Desktop.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -29,7 +30,7 @@ using corvo::forms::TFrmApp;
 
 constexpr int PanelWidth = 980;
 
-/// The table with the most entry columns.
+/// The table with the most entry and condition columns together.
 std::string widestTable(TCustomEntityList& registry)
 {
     TCustomEntity& tables = registry.EntityByName("TDictTable");
@@ -41,7 +42,7 @@ std::string widestTable(TCustomEntityList& registry)
         registry.SelectTableFields(code);
         std::size_t entries = 0;
         for (const forms::DictColumn& c : forms::selectedColumns(dict, "Name"))
-            entries += c.isEntry() ? 1 : 0;
+            entries += (c.isEntry() ? 1 : 0) + (c.isQueryCandidate() ? 1 : 0);
         if (entries > most) most = entries, best = code;
         tables.FindRecord("Code", code);
     }
@@ -142,8 +143,9 @@ void loadItems(QWidget* editor, const std::vector<controls::TItemField>& items,
         scratch.FieldDefs().Add(f, FieldType::String, 100);
     scratch.CreateDataSet();
     for (const controls::TItemField& item : items) {
-        const Variant values[] = {item.InnerCode.toStdString(), item.Ime1Text.toStdString(),
-                                  item.Ime2Text.toStdString(), item.DisplayText.toStdString()};
+        const Variant values[] = {platform::toGbk(item.InnerCode), platform::toGbk(item.Ime1Text),
+                                  platform::toGbk(item.Ime2Text),
+                                  platform::toGbk(item.DisplayText)};
         scratch.AppendRecord(values);
     }
     box->LoadFromDataSet(&scratch, "ObjID", "C1", "C2", "Name");

@@ -139,6 +139,9 @@ public:
     /// Replaces structure and rows; Null closes the table. Throws corvo::Error on a malformed
     /// packet and leaves the table as it was.
     void SetData(const Variant& packet);
+    /// The structure and rows of another table, as SetData(other.Data()) would give them,
+    /// copied column by column without encoding a packet. An inactive other closes this one.
+    void CopyDataFrom(TClientDataSet& other);
     void SaveToStream(std::ostream& stream);
     void LoadFromStream(std::istream& stream);
 

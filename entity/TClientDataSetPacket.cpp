@@ -36,6 +36,27 @@ void TClientDataSet::SetData(const Variant& packet)
     rebuildView(std::nullopt);
 }
 
+void TClientDataSet::CopyDataFrom(TClientDataSet& other)
+{
+    if (&other == this) return;
+    if (!other.Active()) {
+        Close();
+        return;
+    }
+    other.MergeChangeLog();
+    // Deleted rows still hold their place in the columns; the packet leaves them out.
+    if (other.m_liveRows != other.m_deleted.size()) {
+        SetData(other.Data());
+        return;
+    }
+    std::vector<internal::Column> columns = other.m_columns;
+    openEmpty(other.m_fieldDefs.list());
+    m_columns = std::move(columns);
+    m_deleted.assign(other.m_liveRows, 0);
+    m_liveRows = other.m_liveRows;
+    rebuildView(std::nullopt);
+}
+
 void TClientDataSet::SaveToStream(std::ostream& stream)
 {
     Variant data = Data();

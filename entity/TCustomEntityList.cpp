@@ -126,7 +126,7 @@ void TCustomEntityList::TakeDataFrom(TCustomEntityList& other)
     for (int position = 0; position < Count(); ++position) {
         const std::string name = m_index->ParamNameOf(Variant(std::to_string(position)));
         if (TCustomEntity* source = other.find(name))
-            m_entities[static_cast<std::size_t>(position)]->SetData(source->Data());
+            m_entities[static_cast<std::size_t>(position)]->CopyDataFrom(*source);
     }
 }
 

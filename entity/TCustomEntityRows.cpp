@@ -147,7 +147,7 @@ bool TCustomEntity::DeleteCurrent()
 
 bool TCustomEntity::CopyFrom(TClientDataSet& other)
 {
-    SetData(other.Data());
+    CopyDataFrom(other);
     return true;
 }
 

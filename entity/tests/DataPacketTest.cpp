@@ -351,6 +351,39 @@ TEST(DataPacket, RoundTripAcrossManyRowsAndDeletedOnes)
     EXPECT_EQ(copy.Data(), source.Data());
 }
 
+TEST(DataPacket, CopyingATableGivesWhatItsPacketGives)
+{
+    // Rewritten texts leave old bytes in the storage, deleted rows leave gaps, a pending edit
+    // is part of the table: the copy must equal the packet's table in each case.
+    TClientDataSet source;
+    build(source, {{"N", FieldType::Integer}, {"S", FieldType::String, 8}});
+    for (int i = 0; i < 40; ++i)
+        addRow(source, {std::to_string(i), i % 4 ? "s" + std::to_string(i) : ""});
+    source.First();
+    source.Edit();
+    source.FieldByName("S").SetAsString("rewrite");
+    for (bool withDeleted : {false, true}) {
+        if (withDeleted) {
+            source.SetRecNo(5);
+            source.Delete();
+        }
+        TClientDataSet viaPacket, direct;
+        viaPacket.SetData(source.Data());
+        source.Edit();
+        source.FieldByName("N").SetAsString("99");
+        direct.CopyDataFrom(source);
+        viaPacket.SetData(source.Data());
+        EXPECT_EQ(direct.Data(), viaPacket.Data()) << withDeleted;
+        EXPECT_EQ(direct.RecordCount(), source.RecordCount());
+        EXPECT_EQ(direct.RecNo(), 1);
+    }
+    TClientDataSet closed;
+    TClientDataSet target;
+    target.CopyDataFrom(source);
+    target.CopyDataFrom(closed);
+    EXPECT_FALSE(target.Active());
+}
+
 TEST(DataPacket, WritingDataOpensOnTheFirstRow)
 {
     TClientDataSet source;

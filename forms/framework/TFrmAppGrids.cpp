@@ -36,7 +36,9 @@ int widestLine(const QFontMetrics& metrics, const std::string& caption, bool mul
     return widest;
 }
 
-void sizeColumns(platform::DataGrid& grid, TCustomEntity& copy, Rows rows)
+// The values are read where the grid's dataset holds them, by position and without moving its
+// cursor: copying a large result only to measure it would cost more than the sizing.
+void sizeColumns(platform::DataGrid& grid, Rows rows)
 {
     TClientDataSet* shown = grid.dataSet();
     if (!shown || !shown->Active()) return;
@@ -45,20 +47,19 @@ void sizeColumns(platform::DataGrid& grid, TCustomEntity& copy, Rows rows)
     const platform::DataGridModel& model = grid.gridModel();
     const int count = model.columnCount();
     if (count < 4 && grid.width() > 300) return;
-    copy.CopyFrom(*shown);
     const QFontMetrics metrics(grid.font());
+    const int rowCount =
+        rows == Rows::All ? shown->RecordCount() : std::min(1, shown->RecordCount());
     std::vector<ColumnTexts> texts;
+    texts.reserve(static_cast<std::size_t>(count));
     for (int c = 0; c < count; ++c) {
-        TField& field = copy.FieldByName(model.fieldName(c));
+        const TField& field = shown->FieldByName(model.fieldName(c));
         ColumnTexts t;
-        // Captions are the shown dataset's: a copy carries values only.
-        t.title = widestLine(metrics, shown->FieldByName(model.fieldName(c)).DisplayLabel(),
-                             rows == Rows::All);
-        copy.First();
-        for (; !copy.Eof(); copy.Next()) {
-            t.values.push_back(metrics.horizontalAdvance(platform::fromGbk(field.AsString())));
-            if (rows == Rows::First) break;
-        }
+        t.title = widestLine(metrics, field.DisplayLabel(), rows == Rows::All);
+        t.values.reserve(static_cast<std::size_t>(rowCount));
+        for (int r = 0; r < rowCount; ++r)
+            t.values.push_back(
+                metrics.horizontalAdvance(platform::fromGbk(shown->TextAt(r, field.Index()))));
         if (rows == Rows::First && t.values.empty()) t.values.push_back(0);
         texts.push_back(std::move(t));
     }
@@ -73,12 +74,12 @@ void sizeColumns(platform::DataGrid& grid, TCustomEntity& copy, Rows rows)
 
 void TFrmApp::SizeGridColumns(platform::DataGrid& grid)
 {
-    sizeColumns(grid, registry().EntityByName("TDbgTemp"), Rows::First);
+    sizeColumns(grid, Rows::First);
 }
 
 void TFrmApp::SizeGridColumnsAllRows(platform::DataGrid& grid)
 {
-    sizeColumns(grid, registry().EntityByName("TDbgTemp"), Rows::All);
+    sizeColumns(grid, Rows::All);
 }
 
 void TFrmApp::StripeGrid(platform::DataGrid& grid)

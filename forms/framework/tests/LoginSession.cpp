@@ -4,8 +4,10 @@
 #include "platform/Modal.h"
 #include "server/tests/ServerProcess.h"
 #include "shell/Startup.h"
+#include "shell/TFrmQVDialog.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <cstdlib>
@@ -44,8 +46,13 @@ LoginSession::LoginSession()
     char* argv[] = {arg0.data(), arg1.data(), arg2.data(), hostPort.data()};
     if (shell::runSetup(4, argv) != 0) throw std::runtime_error("corvo setup failed");
 
-    // The welcome messages are answered at once.
-    platform::setModalInterceptor([](QDialog&) { return 0; });
+    // The welcome messages are answered at once; an error is kept for the failure.
+    std::string shown;
+    platform::setModalInterceptor([&shown](QDialog& d) {
+        if (auto* message = qobject_cast<shell::TFrmQVDialog*>(&d))
+            shown += message->memo().toPlainText().toStdString() + "\n";
+        return 0;
+    });
     m_login = std::make_unique<shell::TFrmLogin>();
     m_login->show();
     m_login->sedTOrganCode().setText(QStringLiteral("DEMO"));
@@ -53,7 +60,7 @@ LoginSession::LoginSession()
     m_login->sedPassWord().setText(QStringLiteral("admin"));
     QTest::mouseClick(&m_login->mbtLogin(), Qt::LeftButton);
     platform::setModalInterceptor({});
-    if (m_login->resultFlag() != 1) throw std::runtime_error("the demo login failed");
+    if (m_login->resultFlag() != 1) throw std::runtime_error("the demo login failed: " + shown);
     m_login->hide();
 }
 
