@@ -111,5 +111,18 @@ TEST_F(AppFormGridTest, CopySelectedRowsTakesTheMarksOrTheCurrentRow)
     EXPECT_EQ(rows.RecNo(), 2) << "the cursor comes back";
 }
 
+TEST_F(AppFormGridTest, DetailListOfADocument)
+{
+    auto form = open("TStockOut");
+    platform::DataGrid grid(&form->pnlClient());
+    grid.resize(900, 200);
+    form->BuildDetailList(grid);
+    TCustomEntity& detail = form->registry().EntityByName("TDetail");
+    EXPECT_EQ(grid.dataSet(), &detail);
+    ASSERT_GT(detail.FieldCount(), 0);
+    EXPECT_EQ(detail.Fields(0).FieldName(), "TStockOutList");
+    EXPECT_GT(grid.gridModel().columnCount(), 3);
+}
+
 } // namespace
 } // namespace corvo::forms::test

@@ -233,6 +233,17 @@ TEST_F(AppFormTest, CloseButtonClosesOrAsksTheHostToClose)
     EXPECT_TRUE(embedded->isVisible()) << "the host closes the page";
 }
 
+TEST_F(AppFormTest, CaptionsTranslatedIntoTheLanguageColumn)
+{
+    auto form = open("TWarehouse");
+    ASSERT_GT(form->translations().RecordCount(), 0) << "the login caches the translations";
+    form->ApplyFrameAndContext("NameEn", form->connection(), form->userRecord());
+    QLabel unknown(QStringLiteral("没有译文"), &form->pnlClient());
+    form->TranslateCaptions(*form);
+    EXPECT_EQ(utf8(form->mbtClose().text()), "Close");
+    EXPECT_EQ(utf8(unknown.text()), "没有译文");
+}
+
 TEST_F(AppFormTest, EscapeLeavesTheFormOpen)
 {
     auto form = open("TWarehouse");
