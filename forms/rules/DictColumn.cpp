@@ -19,8 +19,9 @@ public:
           m_isVisible(ds.FindField("IsVisible")), m_isNullAble(ds.FindField("IsNullAble")),
           m_isQuery(ds.FindField("IsQuery")), m_isStatus(ds.FindField("IsStatus")),
           m_isJoined(ds.FindField("IsJoined")), m_isOtherParam(ds.FindField("IsOtherParam")),
-          m_hasGrid(ds.FindField("HasGrid")), m_value(ds.FindField("Value")),
-          m_joinedTable(ds.FindField("JoinedTable")), m_joinedField(ds.FindField("JoinedField"))
+          m_hasGrid(ds.FindField("HasGrid")), m_isSort(ds.FindField("IsSort")),
+          m_value(ds.FindField("Value")), m_joinedTable(ds.FindField("JoinedTable")),
+          m_joinedField(ds.FindField("JoinedField"))
     {
     }
 
@@ -40,6 +41,7 @@ public:
         c.isJoined = number(m_isJoined, 0);
         c.isOtherParam = number(m_isOtherParam, 0);
         c.hasGrid = number(m_hasGrid, 0);
+        c.isSort = number(m_isSort, 0);
         c.value = text(m_value);
         c.joinedTable = text(m_joinedTable);
         c.joinedField = text(m_joinedField);
@@ -62,8 +64,8 @@ private:
     }
 
     TField *m_parentId, *m_code, *m_name, *m_caption, *m_dataType, *m_prec, *m_isVisible,
-        *m_isNullAble, *m_isQuery, *m_isStatus, *m_isJoined, *m_isOtherParam, *m_hasGrid, *m_value,
-        *m_joinedTable, *m_joinedField;
+        *m_isNullAble, *m_isQuery, *m_isStatus, *m_isJoined, *m_isOtherParam, *m_hasGrid, *m_isSort,
+        *m_value, *m_joinedTable, *m_joinedField;
 };
 
 } // namespace

@@ -24,6 +24,7 @@ struct DictColumn {
     int isJoined = 0;
     int isOtherParam = 0;
     int hasGrid = 0;
+    int isSort = 0;
     std::string value; ///< DispOrder of the other parameter restricting a reference list
     std::string joinedTable;
     std::string joinedField;
