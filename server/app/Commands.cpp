@@ -151,6 +151,7 @@ int serveCommand(const std::vector<std::string>& args)
     HttpServer server(http, [&](const HttpExchange& e) { return host.handle(e); });
     {
         auto tx = db->begin(storage::TransactionMode::Write);
+        createInternalTables(*tx); // a database made by an earlier version may lack one
         context.sessions.removeExpired(*tx, unixNow());
         tx->commit();
     }

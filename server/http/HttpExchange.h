@@ -15,6 +15,7 @@ struct HttpExchange {
     std::string_view target;
     std::string_view cookieHeader;
     std::span<const uint8_t> body;
+    std::string_view peerAddress = {}; ///< the client's IP address as text; empty when unknown
 };
 
 struct HttpAnswer {

@@ -110,12 +110,15 @@ private:
         busy = true;
         const auto& req = parser->get();
         const auto cookie = req.find(http::field::cookie);
+        beast::error_code ignored;
+        const auto endpoint = stream.socket().remote_endpoint(ignored);
+        const std::string peer = ignored ? std::string() : endpoint.address().to_string();
         HttpExchange exchange{
             std::string_view(req.method_string().data(), req.method_string().size()),
             std::string_view(req.target().data(), req.target().size()),
             cookie == req.end() ? std::string_view{}
                                 : std::string_view(cookie->value().data(), cookie->value().size()),
-            std::span<const uint8_t>(req.body().data(), req.body().size())};
+            std::span<const uint8_t>(req.body().data(), req.body().size()), peer};
         HttpAnswer answer;
         try {
             answer = server.handler(exchange);

@@ -14,8 +14,9 @@ struct CallContext {
     std::string sessionToken;       ///< from the request's cookie; may be stale or forged
     std::optional<Session> session; ///< resolved on first need
     bool sessionResolved = false;
-    std::string setCookie; ///< a cookie to send back (after a login)
-    std::string user;      ///< who the call is for, in the log, when there is no session yet
+    std::string setCookie;   ///< a cookie to send back (after a login)
+    std::string user;        ///< who the call is for, in the log, when there is no session yet
+    std::string peerAddress; ///< the client's IP address; empty when unknown
 };
 
 /// The context of the request this thread is serving; nullptr outside a request.

@@ -8,6 +8,72 @@ namespace corvo::server {
 
 using storage::Value;
 
+Credentials::Credentials(int iterations, int64_t backoffSeconds)
+    : m_iterations(iterations), m_backoff(backoffSeconds > 0 ? backoffSeconds : 1),
+      m_nothing(hashPassword("\x01no password\x01", iterations))
+{
+}
+
+bool Credentials::checkAgainstNothing(std::string_view encoded) const
+{
+    verifyPassword(encoded, m_nothing);
+    return false;
+}
+
+namespace {
+
+// The wait after the last failure, in back-offs, once `free` failures are used up: 1, 2, 4 ...
+// at most 60, as SQL over the row's "FailedCount".
+std::string waitFactor(int64_t free)
+{
+    const std::string f = std::to_string(free + 1);
+    return "(CASE WHEN \"FailedCount\" >= " + std::to_string(free + 7) +
+           " THEN 60 ELSE (1 << (\"FailedCount\" - " + f + ")) END)";
+}
+
+} // namespace
+
+bool Credentials::claimAttempt(storage::Transaction& tx, const std::string& userId,
+                               int64_t now) const
+{
+    // Checked and counted by one statement: a row lock (PostgreSQL) or the write lock (SQLite)
+    // orders concurrent attempts, and each sees the count the one before left.
+    const Value params[] = {Value(now), Value(userId), Value(m_backoff), Value(now)};
+    return tx.execute(R"(UPDATE "TUserCredential" SET "FailedCount" = "FailedCount" + 1,
+                  "LastFailed" = ? WHERE "UserID" = ? AND ("FailedCount" <= 2 OR
+                  "LastFailed" + )" +
+                          waitFactor(2) + R"( * ? <= ?))",
+                      params) == 1;
+}
+
+bool Credentials::claimAddress(storage::Transaction& tx, const std::string& address,
+                               int64_t now) const
+{
+    if (address.empty()) return true;
+    const Value key[] = {Value(address)};
+    tx.execute(R"(INSERT INTO "TLoginAddress" ("Address", "FailedCount", "LastFailed")
+                  VALUES (?, 0, 0) ON CONFLICT ("Address") DO NOTHING)",
+               key);
+    const int64_t windowStart = now - AddressWindowSeconds;
+    const Value params[] = {Value(windowStart), Value(now),       Value(address),
+                            Value(windowStart), Value(m_backoff), Value(now)};
+    return tx.execute(R"(UPDATE "TLoginAddress" SET "FailedCount" = CASE WHEN "LastFailed" < ?
+                  THEN 1 ELSE "FailedCount" + 1 END, "LastFailed" = ? WHERE "Address" = ? AND
+                  ("LastFailed" < ? OR "FailedCount" < )" +
+                          std::to_string(AddressFreeFailures) + R"( OR "LastFailed" + )" +
+                          waitFactor(AddressFreeFailures - 1) + R"( * ? <= ?))",
+                      params) == 1;
+}
+
+void Credentials::releaseAddress(storage::Transaction& tx, const std::string& address)
+{
+    if (address.empty()) return;
+    const Value params[] = {Value(address)};
+    tx.execute(R"(UPDATE "TLoginAddress" SET "FailedCount" = "FailedCount" - 1
+                  WHERE "Address" = ? AND "FailedCount" > 0)",
+               params);
+}
+
 void Credentials::store(storage::Transaction& tx, const std::string& userId,
                         std::string_view encoded) const
 {

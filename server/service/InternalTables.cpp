@@ -20,6 +20,11 @@ CREATE TABLE IF NOT EXISTS "TUserCredential" (
   "FailedCount" INTEGER NOT NULL DEFAULT 0,
   "LastFailed" BIGINT NOT NULL DEFAULT 0
 );
+CREATE TABLE IF NOT EXISTS "TLoginAddress" (
+  "Address" VARCHAR(64) PRIMARY KEY,
+  "FailedCount" INTEGER NOT NULL DEFAULT 0,
+  "LastFailed" BIGINT NOT NULL DEFAULT 0
+);
 )");
 }
 

@@ -48,6 +48,28 @@ std::optional<LoginRequest> readRequest(TParamData& packet)
     return r;
 }
 
+/// Moves to the user whose code is the typed one: exactly, or when no code is, ignoring letter
+/// case (then only when one user matches so). False when there is none.
+bool locateUser(TClientDataSet& users, const std::string& code)
+{
+    for (const bool exact : {true, false}) {
+        int matches = 0, at = 0;
+        for (users.First(); !users.Eof(); users.Next()) {
+            const std::string stored = fieldText(users, "Code");
+            if (exact ? stored == code : gbk::equalsIgnoreCase(stored, code)) {
+                ++matches;
+                at = users.RecNo();
+            }
+        }
+        if (matches == 1) {
+            users.SetRecNo(at);
+            return true;
+        }
+        if (matches > 1) return false;
+    }
+    return false;
+}
+
 /// Rows of a table, limited to the company when the table has an owner column.
 void readScoped(storage::Transaction& tx, const schema::Dictionary& dict, std::string_view table,
                 const std::string& ownerId, TClientDataSet& out, std::string where = {},
@@ -114,7 +136,8 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
     storage::Database& db = call.server.db;
 
     // Look-ups in a read transaction; the slow hash runs outside any transaction so it never
-    // holds a lock.
+    // holds a lock. Whatever is missing, the same statements and the same hash work run, so an
+    // unknown organisation or user answers as slowly as a wrong password.
     std::shared_ptr<const schema::Dictionary> dictionary;
     TClientDataSet organ, user;
     std::optional<Credential> credential;
@@ -123,32 +146,35 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
         dictionary = call.server.dictionaries->get(*tx);
         schema::readTable(*tx, *dictionary, "TOrgan", {"\"Code\" = ?", {Value(request->organCode)}},
                           organ);
-        if (organ.RecordCount() != 1) return false;
+        const bool oneOrgan = organ.RecordCount() == 1;
         organ.First();
-        const std::string organId = fieldText(organ, "ObjID");
-        schema::readTable(
-            *tx, *dictionary, "TUser",
-            {"\"Code\" = ? and \"TOrganID\" = ?", {Value(request->userCode), Value(organId)}},
-            user);
-        if (user.RecordCount() != 1) return false;
-        user.First();
-        if (fieldText(user, "StatusID") == schema::ids::StatusInvalid) return false;
-        credential = call.server.credentials.find(*tx, fieldText(user, "ObjID"));
+        const std::string organId = oneOrgan ? fieldText(organ, "ObjID") : std::string();
+        schema::readTable(*tx, *dictionary, "TUser", {"\"TOrganID\" = ?", {Value(organId)}}, user);
+        const bool found = oneOrgan && locateUser(user, request->userCode) &&
+                           fieldText(user, "StatusID") != schema::ids::StatusInvalid;
+        credential =
+            call.server.credentials.find(*tx, found ? fieldText(user, "ObjID") : std::string());
         tx->commit();
     }
-    if (!credential) return false;
-    const schema::Dictionary& dict = *dictionary;
     const int64_t now = unixNow();
-    const std::string userId = fieldText(user, "ObjID");
-    if (call.server.credentials.waitSeconds(*credential, now) > 0) return false;
-    if (!verifyPassword(request->password, credential->hash)) {
+    const std::string userId = credential ? fieldText(user, "ObjID") : std::string();
+    const std::string& address = call.call.peerAddress;
+    bool mayTry = false;
+    {
+        // The back-off is checked and the attempt counted in one step, before the hash.
         auto tx = db.begin(storage::TransactionMode::Write);
-        Credentials::recordFailure(*tx, userId, now);
+        if (!call.server.credentials.claimAddress(*tx, address, now)) {
+            tx->commit();
+            return false;
+        }
+        mayTry = call.server.credentials.claimAttempt(*tx, userId, now);
         tx->commit();
-        return false;
     }
+    if (!mayTry) return call.server.credentials.checkAgainstNothing(request->password);
+    if (!verifyPassword(request->password, credential->hash)) return false;
+    const schema::Dictionary& dict = *dictionary;
 
-    Session session{userId, request->userCode, fieldText(user, "TOwnerID"),
+    Session session{userId, fieldText(user, "Code"), fieldText(user, "TOwnerID"),
                     fieldText(user, "TOrganID")};
     if (session.ownerId.empty()) session.ownerId = fieldText(organ, "TOwnerID");
 
@@ -161,6 +187,7 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
     {
         auto write = db.begin(storage::TransactionMode::Write);
         Credentials::recordSuccess(*write, userId);
+        Credentials::releaseAddress(*write, address);
         if (!newHash.empty()) Credentials::storeHash(*write, userId, newHash);
         token = call.server.sessions.create(*write, session, now);
         write->commit();

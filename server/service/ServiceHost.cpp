@@ -129,6 +129,7 @@ HttpAnswer ServiceHost::handle(const HttpExchange& request)
 
     CallContext context;
     context.sessionToken = SessionStore::tokenFromCookieHeader(request.cookieHeader);
+    context.peerAddress = std::string(request.peerAddress);
     const uint32_t act = block.Signature() & remote::action::Mask;
     {
         CallScope scope(context);

@@ -5,14 +5,20 @@
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TParamData.h"
+#include "entity/TSQLAdder.h"
 #include "remote/AppServers.h"
 #include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
+#include "server/schema/SystemIds.h"
+#include "server/storage/Database.h"
 
+#include <chrono>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
 #include <set>
+#include <thread>
 
 namespace corvo::server::test {
 namespace {
@@ -185,6 +191,127 @@ TEST_P(LoginTest, EachDemoUserGetsExactlyTheRightsOfItsRole)
             EXPECT_EQ(rights->RecordCount(), rowsOf(packet, "TModule")->RecordCount()) << c.user;
         else
             EXPECT_EQ(granted, c.rights) << c.user;
+    }
+}
+
+TEST_P(LoginTest, UnknownOrganisationOrUserCostsTheHashWorkOfAWrongPassword)
+{
+    struct Case {
+        const char* what;
+        const char* organ;
+        const char* user;
+    };
+    // Three tries each stay within the address's free failures.
+    const Case cases[] = {{"unknown organisation", "NOSUCH", "admin"},
+                          {"unknown user", "DEMO", "nobody"},
+                          {"wrong password", "DEMO", "admin"}};
+    std::vector<double> cpu, wall;
+    for (const Case& c : cases) {
+        const double before = server->cpuSeconds();
+        const auto started = std::chrono::steady_clock::now();
+        for (int i = 0; i < 3; ++i) {
+            LoginPacket packet(c.organ, c.user, "wrong");
+            EXPECT_FALSE(remote::CallServer(conn, app::Login, app::login::Login, packet));
+        }
+        wall.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count() /
+            3);
+        cpu.push_back(server->cpuSeconds() - before);
+    }
+    // The hash is nearly all of a failed login's work: without it a try costs a tenth.
+    for (std::size_t i = 0; i + 1 < cpu.size(); ++i) {
+        EXPECT_GT(cpu[i], 0.5 * cpu.back()) << cases[i].what;
+        EXPECT_GT(cpu.back(), 0.5 * cpu[i]) << cases[i].what;
+    }
+    std::cout << "ms per failed login: unknown organisation " << wall[0] << ", unknown user "
+              << wall[1] << ", wrong password " << wall[2] << std::endl;
+}
+
+TEST_P(LoginTest, ConcurrentGuessesCannotSlipPastTheBackOff)
+{
+    ServerProcess slow(db, {"--login-backoff", "60"});
+    std::vector<std::thread> guesses;
+    for (int i = 0; i < 8; ++i)
+        guesses.emplace_back([&] {
+            remote::TIntellegentWebconn own{"Guess"};
+            own.setURL(slow.url());
+            LoginPacket packet("DEMO", "admin", "guess");
+            EXPECT_FALSE(remote::CallServer(own, app::Login, app::login::Login, packet));
+        });
+    for (std::thread& t : guesses)
+        t.join();
+    auto database = storage::Database::open(db);
+    auto tx = database->begin(storage::TransactionMode::Read);
+    const storage::Rows counted =
+        tx->query("SELECT \"FailedCount\" FROM \"TUserCredential\" WHERE \"UserID\" = ?",
+                  std::vector<storage::Value>{std::string(schema::ids::AdminUser)});
+    tx->commit();
+    // Two free tries and the third; the other five found the user waiting.
+    EXPECT_EQ(counted.rows.at(0).at(0).asInteger(), 3);
+    conn.setURL(slow.url());
+    EXPECT_FALSE(login("admin")) << "the right password waits as well";
+}
+
+TEST_P(LoginTest, AnAddressIsLimitedWhateverUserItTries)
+{
+    ServerProcess slow(db, {"--login-backoff", "60"});
+    conn.setURL(slow.url());
+    ASSERT_TRUE(login("admin")) << "a success does not count";
+    for (int i = 0; i < 10; ++i) {
+        LoginPacket packet("DEMO", "nobody" + std::to_string(i), "guess");
+        EXPECT_FALSE(remote::CallServer(conn, app::Login, app::login::Login, packet));
+    }
+    EXPECT_FALSE(login("admin"));
+    LoginPacket buyer("DEMO", "buyer", "buyer");
+    EXPECT_FALSE(remote::CallServer(conn, app::Login, app::login::Login, buyer));
+}
+
+TEST_P(LoginTest, UserCodesMatchExactlyFirstThenIgnoringLetterCase)
+{
+    struct User {
+        const char* code;
+        const char* password;
+    };
+    for (const User& u : {User{"Tom", "t1"}, User{"TOM", "t2"}, User{"Guest", ""}}) {
+        std::string out;
+        ASSERT_EQ(runServerCommand({"user", "add", "--db", db, "--org", "DEMO", "--code", u.code,
+                                    "--name", u.code, "--password", u.password},
+                                   &out),
+                  0)
+            << out;
+    }
+    struct Case {
+        const char* typed;
+        const char* password;
+        bool accepted;
+        const char* user; ///< the user logged in
+    };
+    const Case cases[] = {
+        {"TOM", "t2", true, "TOM"},
+        {"Tom", "t1", true, "Tom"},
+        {"guest", "", true, "Guest"},
+        {"GUEST", "", true, "Guest"},
+        // Two users match ignoring case and none exactly: none is chosen.
+        {"tom", "", false, ""},
+    };
+    for (const Case& c : cases) {
+        remote::TIntellegentWebconn own{"Case"};
+        own.setURL(server->url());
+        LoginPacket packet("DEMO", c.typed, c.password);
+        EXPECT_EQ(remote::CallServer(own, app::Login, app::login::Login, packet), c.accepted)
+            << c.typed;
+        if (!c.accepted) continue;
+        // The session's user, whose code the call log names.
+        TSQLAdder adder;
+        adder.AddClause("from", "TProduct");
+        adder.AddClause("select", "TProduct.Code");
+        TParamData query(paramkind::Data);
+        query.SetParamData("TMaster", adder.Data());
+        ASSERT_TRUE(remote::CallServer(own, app::Query, app::query::SingleTable, query));
+        EXPECT_NE(server->log().find(std::string("SingleTableQuery user=") + c.user + " "),
+                  std::string::npos)
+            << c.typed;
     }
 }
 

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -216,6 +217,19 @@ std::size_t ServerProcess::peakResidentBytes() const
     for (std::string line; std::getline(in, line);)
         if (line.starts_with("VmHWM:")) return std::stoull(line.substr(6)) * 1024;
     return 0;
+}
+
+double ServerProcess::cpuSeconds() const
+{
+    std::ifstream in("/proc/" + std::to_string(m_pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), {});
+    // Fields after the command's closing parenthesis: state is the 3rd, utime the 14th.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14) ticks += std::stod(field);
+    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 std::string ServerProcess::log() const

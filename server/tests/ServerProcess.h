@@ -56,6 +56,8 @@ public:
     bool alive() const;
     /// The most memory the process has held resident so far, in bytes (0 when unknown).
     std::size_t peakResidentBytes() const;
+    /// Processor time the process has used so far (user and system), in seconds.
+    double cpuSeconds() const;
     /// What the server wrote to standard error so far.
     std::string log() const;
 
