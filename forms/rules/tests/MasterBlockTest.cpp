@@ -23,9 +23,9 @@ struct BlockCase {
 
 TEST(MasterBlock, ThreeColumnsOf31GbkBytes)
 {
-    const std::string no = "单号：A001";              // 10 bytes
-    const std::string date = "日期：2005-03-01";      // 16 bytes
-    const std::string client = "客户：某某公司";      // 14 bytes, 7 characters
+    const std::string no = "单号：A001";                        // 10 bytes
+    const std::string date = "日期：2005-03-01";                // 16 bytes
+    const std::string client = "客户：某某公司";                // 14 bytes, 7 characters
     const std::string long40 = "备注：" + std::string(34, 'x'); // 40 bytes
     const std::string w30 = "备注：" + std::string(24, 'x');    // 30 bytes
     const std::string w31 = w30 + "x";
@@ -55,10 +55,7 @@ TEST(MasterBlock, ThreeColumnsOf31GbkBytes)
          {no, no, no, no},
          "",
          no + blanks(21) + no + blanks(21) + no + blanks(21) + "\n" + no + blanks(21)},
-        {"the extra text follows the last item",
-         {no},
-         "合计：100",
-         no + blanks(21) + "合计：100"},
+        {"the extra text follows the last item", {no}, "合计：100", no + blanks(21) + "合计：100"},
         {"no items: the extra text alone", {}, "合计：100", "合计：100"},
         {"nothing", {}, "", ""},
     };
