@@ -20,8 +20,13 @@ bool CallServer(Tvelwebconnection& connection, std::string_view classGuid, int32
 {
     Variant data = packet.Data();
     if (classGuid.empty()) throw Error("没有指定服务器GUID，无法连接服务器！");
-    if (connection.ServerGUID() != classGuid) connection.setServerGUID(std::string(classGuid));
-    connection.Open();
+    // Every call writes the GUID (closing the previous object) and connects anew, so a server
+    // that went away since the last call is left for the next of the list.
+    connection.setServerGUID(std::string(classGuid));
+    if (auto* failover = dynamic_cast<TIntellegentWebconn*>(&connection))
+        failover->ConnectWithFailover();
+    else
+        connection.Open();
     std::shared_ptr<Tveldatadispatch> server = connection.GetServer();
     if (!server) throw Error("Invalid data packet");
 

@@ -87,6 +87,7 @@ struct Tvelwebconnection::Response {
     bool refused = false;
     bool tooLong = false;
     Bytes body;
+    std::vector<std::string> cookies; ///< "name=value" of every Set-Cookie
 };
 
 Tvelwebconnection::Tvelwebconnection(std::string name)
@@ -95,7 +96,6 @@ Tvelwebconnection::Tvelwebconnection(std::string name)
     initCurlOnce();
     CURLSH* share = curl_share_init();
     if (!share) throw Error("Cannot initialise the HTTP library");
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     // Closing drops the server object and the HTTP handle, not the kept-alive socket: the next
     // call's handle takes it (and the TLS session) from the share instead of connecting anew.
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
@@ -208,7 +208,6 @@ void Tvelwebconnection::setTransportConnected(bool on)
     CURL* h = curl_easy_init();
     if (!h) throw Error("Cannot initialise the HTTP library");
     curl_easy_setopt(h, CURLOPT_SHARE, static_cast<CURLSH*>(m_share));
-    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(h, CURLOPT_USERAGENT, m_agent.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -250,6 +249,14 @@ std::size_t Tvelwebconnection::onHeader(char* data, std::size_t size, std::size_
                 r.statusText = std::string(text.substr(0, 4096));
             }
         }
+    } else if (line.size() > 11 && lower(std::string(line.substr(0, 11))) == "set-cookie:") {
+        std::string_view pair = line.substr(11);
+        pair = pair.substr(0, pair.find_first_of(";\r\n"));
+        while (!pair.empty() && pair.front() == ' ')
+            pair.remove_prefix(1);
+        while (!pair.empty() && pair.back() == ' ')
+            pair.remove_suffix(1);
+        if (pair.find('=') != std::string_view::npos) r.cookies.emplace_back(pair);
     } else if ((line == "\r\n" || line == "\n") && r.status >= 300) {
         // A refused request fails on its status alone; its body is never read.
         r.refused = true;
@@ -293,6 +300,12 @@ std::unique_ptr<IDataBlock> Tvelwebconnection::Send(IDataBlock& block, bool /*wa
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &response);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Tvelwebconnection::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
+    // The connection's cookies, not one host's: after a failover to another server of the
+    // same database the session goes along.
+    std::string cookies;
+    for (const auto& [name, value] : m_cookies)
+        cookies += (cookies.empty() ? "" : "; ") + name + "=" + value;
+    curl_easy_setopt(h, CURLOPT_COOKIE, cookies.empty() ? nullptr : cookies.c_str());
 
     m_lastTransportFailure.clear();
     const CURLcode rc = curl_easy_perform(h);
@@ -300,6 +313,11 @@ std::unique_ptr<IDataBlock> Tvelwebconnection::Send(IDataBlock& block, bool /*wa
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
+    curl_easy_setopt(h, CURLOPT_COOKIE, nullptr);
+    for (const std::string& pair : response.cookies) {
+        const std::size_t eq = pair.find('=');
+        m_cookies[pair.substr(0, eq)] = pair.substr(eq + 1);
+    }
 
     // Timeouts and failures before any answer tell the user where to look, in Chinese for the
     // common ones; curl's words stay for the log. Everything that goes wrong with an answer

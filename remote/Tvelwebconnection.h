@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,8 @@ namespace corvo::remote {
 
 /// Posts every request block, compressed, to a server script over HTTP(S) and reads the reply.
 /// One connection object serves a whole run: it holds the created server object between calls
-/// and keeps the session cookie the server hands out for as long as it lives.
+/// and keeps the cookies the servers hand out for as long as it lives, sending them to every
+/// server of its URL list.
 class Tvelwebconnection : public ISendDataBlock {
 public:
     static constexpr std::chrono::milliseconds ConnectTimeout{10'000};
@@ -115,7 +117,9 @@ private:
     std::string m_lastReceiveFailure;
     std::string m_lastTransportFailure;
 
-    // The share outlives every easy handle so the cookie survives a transport reopen.
+    // Kept by the connection, sent to whichever server it talks to.
+    std::map<std::string, std::string> m_cookies;
+    // The share outlives every easy handle so kept sockets survive a transport reopen.
     void* m_share = nullptr;
     void* m_curl = nullptr;
     TVelDataBlockInterpreter m_interpreter;

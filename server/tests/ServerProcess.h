@@ -35,7 +35,8 @@ std::string makeDemoDatabase(bool postgres = false);
 /// Whether PostgreSQL tests can run (CORVO_TEST_PG_URL is set).
 bool postgresAvailable();
 
-/// `corvo-server serve` on a free loopback port, stopped (SIGTERM) when destroyed.
+/// `corvo-server serve` on a free port of 127.0.0.1 (a "--listen" among the extra arguments
+/// names another), stopped (SIGTERM) when destroyed.
 class ServerProcess {
 public:
     explicit ServerProcess(const std::string& dbUrl, std::vector<std::string> extraArgs = {});
