@@ -34,6 +34,7 @@ usage:
   corvo-server serve --listen HOST:PORT --db URL [--threads N] [--session-idle-minutes M]
                      [--max-connections N] [--read-timeout SECONDS] [--login-backoff SECONDS]
                      [--statement-timeout SECONDS] [--max-reply-rows N] [--max-reply-mb N]
+                     [--tls-cert FILE --tls-key FILE]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
       free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
@@ -41,7 +42,8 @@ usage:
       the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
       login back-off (default 1 second) before a password is checked again. A statement
       stops after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
-      change these); the call then answers a message saying so.
+      change these); the call then answers a message saying so. With --tls-cert and
+      --tls-key (PEM files: the certificate chain and its private key) it serves https only.
   corvo-server init-demo --db URL [--force] [--large | --sales-lines N]
       Creates the schema and the demo company; refuses a database that already holds tables
       unless --force is given (which drops them first). --large adds 1,000,000 sales lines
@@ -112,9 +114,13 @@ int serveCommand(const std::vector<std::string>& args)
 {
     const Options opts(args, {"listen", "db", "threads", "session-idle-minutes", "max-connections",
                               "read-timeout", "login-backoff", "statement-timeout",
-                              "max-reply-rows", "max-reply-mb"});
+                              "max-reply-rows", "max-reply-mb", "tls-cert", "tls-key"});
     HttpServerOptions http;
     splitListen(opts.require("listen"), http);
+    http.tlsCertFile = opts.get("tls-cert").value_or("");
+    http.tlsKeyFile = opts.get("tls-key").value_or("");
+    if (http.tlsCertFile.empty() != http.tlsKeyFile.empty())
+        throw Error("--tls-cert and --tls-key go together");
     if (auto t = opts.get("threads")) http.threads = positiveNumber(*t, "threads");
     if (auto n = opts.get("max-connections"))
         http.maxConnections = static_cast<std::size_t>(positiveNumber(*n, "max-connections"));
@@ -156,8 +162,9 @@ int serveCommand(const std::vector<std::string>& args)
         tx->commit();
     }
     const bool v6 = http.host.find(':') != std::string::npos;
-    std::cout << "listening on http://" << (v6 ? "[" + http.host + "]" : http.host) << ":"
-              << server.port() << "/scripts/Velmarwebsvr.dll" << std::endl;
+    std::cout << "listening on " << (server.secure() ? "https" : "http") << "://"
+              << (v6 ? "[" + http.host + "]" : http.host) << ":" << server.port()
+              << "/scripts/Velmarwebsvr.dll" << std::endl;
     server.run(true);
     std::cerr << "stopped" << std::endl;
     return 0;

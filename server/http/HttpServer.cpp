@@ -10,10 +10,12 @@
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 #include <list>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace corvo::server {
@@ -26,6 +28,20 @@ using tcp = net::ip::tcp;
 namespace {
 constexpr std::size_t HeaderLimit = 16 * 1024;
 constexpr std::chrono::seconds DrainDeadline{30};
+
+/// What the server needs of a connection whatever its stream.
+class ConnectionBase {
+public:
+    virtual ~ConnectionBase() = default;
+    virtual void start() = 0;
+    /// Closes the connection if it is waiting for a request; one being served finishes first.
+    virtual void closeIfIdle() = 0;
+
+    std::list<std::weak_ptr<ConnectionBase>>::iterator position;
+};
+
+using PlainStream = beast::tcp_stream;
+using SecureStream = beast::ssl_stream<beast::tcp_stream>;
 } // namespace
 
 class HttpServer::Impl {
@@ -45,15 +61,29 @@ public:
             throw Error("Cannot listen on " + this->options.host + ":" +
                         std::to_string(this->options.port) + ": " + ec.message());
         boundPort = acceptor.local_endpoint().port();
+        if (!this->options.tlsCertFile.empty()) {
+            tls.emplace(net::ssl::context::tls_server);
+            tls->set_options(net::ssl::context::default_workarounds | net::ssl::context::no_sslv2 |
+                             net::ssl::context::no_sslv3 | net::ssl::context::no_tlsv1 |
+                             net::ssl::context::no_tlsv1_1);
+            tls->use_certificate_chain_file(this->options.tlsCertFile, ec);
+            if (ec)
+                throw Error("Cannot read the certificate " + this->options.tlsCertFile + ": " +
+                            ec.message());
+            tls->use_private_key_file(this->options.tlsKeyFile, net::ssl::context::pem, ec);
+            if (ec)
+                throw Error("Cannot read the private key " + this->options.tlsKeyFile + ": " +
+                            ec.message());
+        }
     }
 
-    class Connection;
+    template <class Stream> class Connection;
 
     void accept();
     void onAccept(beast::error_code ec, tcp::socket socket);
     void beginStop();
     void drainTick();
-    void forget(Connection* c);
+    void forget(ConnectionBase* c);
 
     HttpServerOptions options;
     Handler handler;
@@ -66,41 +96,64 @@ public:
     uint16_t boundPort = 0;
     std::atomic<bool> stopping{false};
     std::mutex lock;
-    std::list<std::weak_ptr<Connection>> connections;
+    std::list<std::weak_ptr<ConnectionBase>> connections;
     std::size_t live = 0;
+    std::optional<net::ssl::context> tls; ///< set: https only
 };
 
-class HttpServer::Impl::Connection : public std::enable_shared_from_this<Connection> {
+template <class Stream>
+class HttpServer::Impl::Connection final : public ConnectionBase,
+                                           public std::enable_shared_from_this<Connection<Stream>> {
 public:
-    Connection(Impl& server, tcp::socket&& socket) : server(server), stream(std::move(socket)) {}
-    ~Connection() { server.forget(this); }
-
-    void start()
+    template <class... Tls>
+    Connection(Impl& server, tcp::socket&& socket, Tls&... tls)
+        : server(server), stream(std::move(socket), tls...)
     {
-        net::dispatch(stream.get_executor(), [self = shared_from_this()] { self->read(); });
     }
+    ~Connection() override { server.forget(this); }
 
-    /// Closes the connection if it is waiting for a request; one being served finishes first.
-    void closeIfIdle()
+    void start() override
     {
-        net::post(stream.get_executor(), [self = shared_from_this()] {
-            if (!self->busy) self->stream.socket().close();
+        net::dispatch(stream.get_executor(), [self = this->shared_from_this()] {
+            if constexpr (std::is_same_v<Stream, SecureStream>)
+                self->handshake();
+            else
+                self->read();
         });
     }
 
-    std::list<std::weak_ptr<Connection>>::iterator position;
+    void closeIfIdle() override
+    {
+        net::post(stream.get_executor(), [self = this->shared_from_this()] {
+            if (!self->busy) self->socket().close();
+        });
+    }
 
 private:
+    tcp::socket& socket() { return beast::get_lowest_layer(stream).socket(); }
+
+    void handshake()
+    {
+        // A client that opens a connection and says nothing is cut off like a slow request.
+        beast::get_lowest_layer(stream).expires_after(server.options.readTimeout);
+        stream.async_handshake(net::ssl::stream_base::server,
+                               [self = this->shared_from_this()](beast::error_code ec) {
+                                   if (ec) return self->close();
+                                   self->read();
+                               });
+    }
+
     void read()
     {
         if (server.stopping) return close();
         parser.emplace();
         parser->body_limit(server.options.maxBodyBytes);
         parser->header_limit(HeaderLimit);
-        stream.expires_after(server.options.readTimeout);
-        http::async_read(
-            stream, buffer, *parser,
-            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onRead(ec); });
+        beast::get_lowest_layer(stream).expires_after(server.options.readTimeout);
+        http::async_read(stream, buffer, *parser,
+                         [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                             self->onRead(ec);
+                         });
     }
 
     void onRead(beast::error_code ec)
@@ -111,7 +164,7 @@ private:
         const auto& req = parser->get();
         const auto cookie = req.find(http::field::cookie);
         beast::error_code ignored;
-        const auto endpoint = stream.socket().remote_endpoint(ignored);
+        const auto endpoint = socket().remote_endpoint(ignored);
         const std::string peer = ignored ? std::string() : endpoint.address().to_string();
         HttpExchange exchange{
             std::string_view(req.method_string().data(), req.method_string().size()),
@@ -149,10 +202,11 @@ private:
         response.body() = std::move(answer.body);
         response.keep_alive(keepAlive);
         response.prepare_payload();
-        stream.expires_after(server.options.writeTimeout);
-        http::async_write(
-            stream, response,
-            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onWrite(ec); });
+        beast::get_lowest_layer(stream).expires_after(server.options.writeTimeout);
+        http::async_write(stream, response,
+                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                              self->onWrite(ec);
+                          });
     }
 
     void onWrite(beast::error_code ec)
@@ -165,12 +219,12 @@ private:
     void close()
     {
         beast::error_code ignored;
-        stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
-        stream.socket().close(ignored);
+        socket().shutdown(tcp::socket::shutdown_both, ignored);
+        socket().close(ignored);
     }
 
     Impl& server;
-    beast::tcp_stream stream;
+    Stream stream;
     beast::flat_buffer buffer;
     std::optional<http::request_parser<http::vector_body<uint8_t>>> parser;
     http::response<http::vector_body<uint8_t>> response;
@@ -188,11 +242,14 @@ void HttpServer::Impl::onAccept(beast::error_code ec, tcp::socket socket)
 {
     if (stopping || !acceptor.is_open()) return;
     if (!ec) {
-        std::shared_ptr<Connection> c;
+        std::shared_ptr<ConnectionBase> c;
         {
             std::lock_guard guard(lock);
             if (live < options.maxConnections) {
-                c = std::make_shared<Connection>(*this, std::move(socket));
+                if (tls)
+                    c = std::make_shared<Connection<SecureStream>>(*this, std::move(socket), *tls);
+                else
+                    c = std::make_shared<Connection<PlainStream>>(*this, std::move(socket));
                 ++live;
                 c->position = connections.insert(connections.end(), c);
             }
@@ -218,7 +275,7 @@ void HttpServer::Impl::onAccept(beast::error_code ec, tcp::socket socket)
     accept();
 }
 
-void HttpServer::Impl::forget(Connection* c)
+void HttpServer::Impl::forget(ConnectionBase* c)
 {
     std::lock_guard guard(lock);
     connections.erase(c->position);
@@ -232,7 +289,7 @@ void HttpServer::Impl::beginStop()
         beast::error_code ignored;
         acceptor.close(ignored);
         signals.cancel(ignored);
-        std::vector<std::shared_ptr<Connection>> open;
+        std::vector<std::shared_ptr<ConnectionBase>> open;
         {
             std::lock_guard guard(lock);
             for (auto& w : connections)
@@ -268,6 +325,11 @@ HttpServer::HttpServer(HttpServerOptions options, Handler handler)
 HttpServer::~HttpServer()
 {
     m_impl->ioc.stop();
+}
+
+bool HttpServer::secure() const noexcept
+{
+    return m_impl->tls.has_value();
 }
 
 uint16_t HttpServer::port() const noexcept

@@ -21,6 +21,10 @@ struct HttpServerOptions {
     /// a kept-alive connection that stays silent this long is closed.
     std::chrono::seconds readTimeout{30};
     std::chrono::seconds writeTimeout{60};
+    /// Both set: https only (TLS 1.2 or later) with this certificate chain and private key,
+    /// PEM files.
+    std::string tlsCertFile;
+    std::string tlsKeyFile;
 };
 
 /// HTTP/1.1 with keep-alive on a pool of threads. Stopping finishes the requests in flight,
@@ -29,13 +33,16 @@ class HttpServer {
 public:
     using Handler = std::function<HttpAnswer(const HttpExchange&)>;
 
-    /// Binds and listens; throws corvo::Error when the address cannot be had.
+    /// Binds and listens; throws corvo::Error when the address cannot be had or the TLS files
+    /// cannot be read.
     HttpServer(HttpServerOptions options, Handler handler);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
     uint16_t port() const noexcept;
+    /// Whether it serves https.
+    bool secure() const noexcept;
     /// Serves until stop() or, when asked, SIGINT/SIGTERM; then returns.
     void run(bool stopOnSignals);
     /// Thread-safe; also from a handler.
