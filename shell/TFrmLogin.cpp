@@ -13,6 +13,7 @@
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
 #include "remote/AppServers.h"
+#include "remote/ServerAddress.h"
 #include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
 
@@ -326,7 +327,7 @@ void TFrmLogin::logIn()
         LoadLocalFile("IP.dll", m_ipFile);
         m_ipFile.First();
         const std::string ip = gbk::toUtf8(fieldOf(m_ipFile, "IP"));
-        m_connection->setUrls({"http://" + ip + "/scripts/Velmarwebsvr.dll"});
+        m_connection->setUrls(remote::serverUrls(ip));
         callLogin();
     } catch (const std::exception& e) {
         ShowError(e.what());
