@@ -1,3 +1,4 @@
+#include "ModuleFormRegistry.h"
 #include "entity/MemoryTuning.h"
 #include "platform/Desktop.h"
 #include "platform/QtText.h"
@@ -17,5 +18,6 @@ int main(int argc, char** argv)
     // Without the translations package Qt's own buttons and menus stay English; nothing else.
     const auto qtChinese = corvo::platform::installQtChinese();
     if (!qtChinese) qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) not found");
-    return corvo::shell::runProgram(app);
+    corvo::app::ModuleFormRegistry forms;
+    return corvo::shell::runProgram(app, &forms);
 }

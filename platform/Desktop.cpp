@@ -32,6 +32,18 @@ void postMessage1124(QObject* receiver)
     QApplication::postEvent(receiver, new Message1124Event());
 }
 
+QEvent::Type MessageChangedEvent::eventType()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+void notifyMessageChanged(QObject* line)
+{
+    MessageChangedEvent event;
+    QApplication::sendEvent(line, &event);
+}
+
 void centreOnScreen(QWidget& window)
 {
     const QScreen* screen = window.screen() ? window.screen() : QApplication::primaryScreen();

@@ -30,6 +30,15 @@ public:
 };
 void postMessage1124(QObject* receiver);
 
+/// Sent to a message line after a form wrote a new text into it, so a window that owns the
+/// line can react (QLabel tells nobody of a new text).
+class MessageChangedEvent : public QEvent {
+public:
+    static QEvent::Type eventType();
+    MessageChangedEvent() : QEvent(eventType()) {}
+};
+void notifyMessageChanged(QObject* line);
+
 /// Centres a top-level window on the screen it is on.
 void centreOnScreen(QWidget& window);
 

@@ -18,7 +18,7 @@
 
 namespace corvo::shell {
 
-int runProgram(QApplication& app)
+int runProgram(QApplication& app, ModuleForms* forms)
 {
     // Declared in this order so that the main window goes before the login form.
     std::unique_ptr<TFrmLogin> login;
@@ -28,7 +28,7 @@ int runProgram(QApplication& app)
         platform::execModal(*login);
         if (login->resultFlag() != 1) return 0;
         QApplication::setApplicationDisplayName(QStringLiteral("Corvo"));
-        main = std::make_unique<TFrmMain>(nullptr);
+        main = std::make_unique<TFrmMain>(nullptr, forms);
         main->InheritFrom(*login);
         TCustomEntity& user = login->userEntity();
         const int name = user.FieldIndexOf("Name");

@@ -205,6 +205,7 @@ void TFrmApp::ShowStatusText(const std::string& text)
     m_messageLine->setVisible(true);
     m_messageLine->setText(platform::fromUtf8(text));
     m_messageLine->repaint();
+    platform::notifyMessageChanged(m_messageLine);
 }
 
 void TFrmApp::BuildNameCondition(QWidget& editor)

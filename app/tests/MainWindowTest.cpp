@@ -1,0 +1,215 @@
+// The main window after a real login as DEMO/admin: the module tree, the group page and its
+// buttons, opening, activating and closing module pages (nine at most), the message line.
+#include "LoginSession.h"
+#include "app/ModuleFormRegistry.h"
+#include "entity/Gbk.h"
+#include "forms/framework/TFrmList.h"
+#include "forms/framework/TFrmQuery.h"
+#include "platform/DataGrid.h"
+#include "platform/Modal.h"
+#include "platform/QtText.h"
+#include "shell/TFrmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace corvo::app {
+namespace {
+
+using forms::test::LoginSession;
+
+std::string utf8(const QString& s)
+{
+    return s.toStdString();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        // Every class opens as a plain query form, so the window's own rules can be tried on
+        // any module of the demo table.
+        for (const auto& [name, maker] : std::map(registry.classes()))
+            if (!maker)
+                registry.registerClass(name,
+                                       [](QWidget* owner) { return new forms::TFrmQuery(owner); });
+        // As in the program: the login first, then the window, which reads the cached rights.
+        shell::TFrmLogin& login = LoginSession::instance().login();
+        window = std::make_unique<shell::TFrmMain>(nullptr, &registry);
+        window->InheritFrom(login);
+        window->resize(1200, 800);
+        window->show();
+    }
+    ~MainWindowTest() override { platform::setModalInterceptor({}); }
+
+    void select(const char* caption) { window->SelectModuleOrGroup(gbk::fromUtf8(caption)); }
+    std::string buttonText(const char* name)
+    {
+        return utf8(qobject_cast<QPushButton*>(window->control(name))->text());
+    }
+    bool shown(const char* name) { return !window->control(name)->isHidden(); }
+    std::vector<std::string> tabs()
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < window->pgcMain().count(); ++i)
+            out.push_back(utf8(window->pgcMain().tabText(i)));
+        return out;
+    }
+
+    ModuleFormRegistry registry;
+    std::unique_ptr<shell::TFrmMain> window;
+};
+
+TEST_F(MainWindowTest, TheTreeShowsTheGrantedModulesUnderTheirGroups)
+{
+    QTreeWidget& tree = window->trvMain();
+    ASSERT_GT(tree.topLevelItemCount(), 0);
+    const auto found =
+        tree.findItems(QStringLiteral("查询商品"), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    ASSERT_NE(found.front()->parent(), nullptr);
+    EXPECT_EQ(utf8(found.front()->parent()->text(0)), "商品");
+    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+    EXPECT_EQ(utf8(window->lblStatus().text())
+                  .rfind("当前用户：admin  系统管理员    当前企业：DEMO  ", 0),
+              0u)
+        << utf8(window->lblStatus().text());
+    EXPECT_FALSE(window->lblOrganName().text().isEmpty());
+    EXPECT_EQ(window->memMsg().text(), platform::fromGbk(window->standingMessage()));
+}
+
+TEST_F(MainWindowTest, GroupPagesNameTheirButtonsByTheGroup)
+{
+    select("发票");
+    EXPECT_EQ(window->rootPages().currentWidget(), &window->groupPage());
+    EXPECT_EQ(utf8(window->mlbCustomTitle().text()), "供应商发票管理");
+    EXPECT_EQ(buttonText("sbtCustomNew"), "登记供应商发票");
+    EXPECT_FALSE(shown("sbtCustomVerify"));
+    EXPECT_EQ(buttonText("sbtCustomQuery"), "查询供应商发票");
+    EXPECT_TRUE(window->control("sbtCustomNew")->isEnabled()) << "admin holds every group";
+
+    select("应收款");
+    EXPECT_EQ(buttonText("sbtCustomNew"), "当月应收款");
+    EXPECT_EQ(buttonText("sbtCustomEdit"), "历史应收款");
+    EXPECT_TRUE(shown("sbtCustomEdit"));
+    EXPECT_FALSE(shown("imgCustomEdit"));
+    EXPECT_FALSE(shown("sbtCustomVerify"));
+
+    select("商品");
+    EXPECT_EQ(buttonText("sbtCustomNew"), "新增商品");
+    EXPECT_EQ(buttonText("sbtCustomEdit"), "修改商品");
+    EXPECT_EQ(buttonText("sbtCustomInvalid"), "作废商品");
+    EXPECT_FALSE(shown("sbtCustomVerify")) << "no module 审核商品";
+
+    window->SelectModuleOrGroup("");
+    EXPECT_EQ(window->rootPages().currentWidget(), &window->homePage());
+}
+
+TEST_F(MainWindowTest, ModulesOpenOnceAsPagesAndCloseByTheirButton)
+{
+    select("查询商品");
+    ASSERT_EQ(tabs(), (std::vector<std::string>{"系统", "查询商品"}));
+    auto* form = qobject_cast<forms::TFrmQuery*>(window->moduleForm(gbk::fromUtf8("查询商品")));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(window->pgcMain().currentIndex(), 1);
+    EXPECT_EQ(form->registry().EntityByName("TMaster").Fields(0).FieldName(), "TProduct");
+    EXPECT_EQ(utf8(form->lblTitle().text()), "商品资料查询");
+    EXPECT_EQ(form->messageLine(), &window->memMsg());
+    EXPECT_EQ(gbk::display(form->moduleName()), "查询商品");
+
+    window->pgcMain().setCurrentIndex(0);
+    select("查询商品");
+    EXPECT_EQ(tabs().size(), 2u) << "the open page is activated, not opened twice";
+    EXPECT_EQ(window->pgcMain().currentIndex(), 1);
+
+    QTest::mouseClick(&form->mbtClose(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(tabs(), std::vector<std::string>{"系统"});
+    EXPECT_FALSE(window->IsModuleOpen(gbk::fromUtf8("查询商品")));
+}
+
+TEST_F(MainWindowTest, ATenthModuleAsksWhichPagesToClose)
+{
+    const char* modules[] = {"查询商品", "修改商品", "新增商品", "查询机构", "修改机构",
+                             "新增机构", "查询仓库", "修改仓库", "新增仓库", "查询员工"};
+    std::vector<std::string> asked;
+    platform::setModalInterceptor([&](QDialog& d) {
+        auto* list = qobject_cast<forms::TFrmFormList*>(&d);
+        if (!list) return 0;
+        asked.push_back(utf8(list->windowTitle()));
+        TClientDataSet& rows = *list->dgeMaster().dataSet();
+        EXPECT_EQ(rows.RecordCount(), 9);
+        rows.First();
+        QTest::mouseClick(&list->mbtConfirm(), Qt::LeftButton);
+        return 1;
+    });
+    for (const char* m : modules)
+        select(m);
+    EXPECT_EQ(asked, std::vector<std::string>{"请关闭部分窗口"});
+    const std::vector<std::string> open = window->openModules();
+    EXPECT_EQ(open.size(), 9u);
+    EXPECT_TRUE(window->IsModuleOpen(gbk::fromUtf8("查询员工")));
+}
+
+TEST_F(MainWindowTest, MessageLineFlashesThenReturnsToTheStandingMessage)
+{
+    select("查询商品");
+    auto* form = qobject_cast<forms::TFrmQuery*>(window->moduleForm(gbk::fromUtf8("查询商品")));
+    ASSERT_NE(form, nullptr);
+    const QColor navy = window->memMsg().palette().color(QPalette::WindowText);
+    form->ShowStatusText("数据查询失败，请稍后重试。");
+    EXPECT_EQ(window->memMsg().palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(window->tmrMsgFlash().isActive());
+    EXPECT_EQ(window->memMsg().font().pointSize(), 18);
+    form->ShowStatusText(std::string(37 * 3, '\0').replace(0, 111, std::string(37, 'x')).c_str());
+    EXPECT_EQ(window->memMsg().font().pointSize(), 12);
+
+    window->tmrMsgFlash().setInterval(1);
+    window->tmrMsg().setInterval(5);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->tmrMsgFlash().isActive(), 2000);
+    EXPECT_EQ(window->memMsg().palette().color(QPalette::WindowText), navy);
+    QTRY_COMPARE_WITH_TIMEOUT(window->memMsg().text(), platform::fromGbk(window->standingMessage()),
+                              2000);
+}
+
+TEST_F(MainWindowTest, NavigationToggleAndPicture)
+{
+    window->ToggleNavigation();
+    EXPECT_EQ(window->navigationPanel().width(), 1);
+    EXPECT_EQ(utf8(window->navigationToggle().property("caption").toString()), "显示导航树");
+    window->ToggleNavigation();
+    EXPECT_EQ(window->navigationPanel().width(), 200);
+    EXPECT_EQ(utf8(window->navigationToggle().property("caption").toString()), "隐藏导航树");
+
+    select("商品");
+    QDir().mkpath(QStringLiteral(CORVO_SCREENSHOT_DIR));
+    EXPECT_TRUE(window->grab().save(QStringLiteral(CORVO_SCREENSHOT_DIR "/main-window-group.png")));
+    select("查询商品");
+    EXPECT_TRUE(
+        window->grab().save(QStringLiteral(CORVO_SCREENSHOT_DIR "/main-window-module.png")));
+}
+
+TEST_F(MainWindowTest, EnterMovesToTheNextControl)
+{
+    select("查询商品");
+    auto* form = window->moduleForm(gbk::fromUtf8("查询商品"));
+    auto* first = new QLineEdit(form);
+    auto* second = new QLineEdit(form);
+    first->show();
+    second->show();
+    QApplication::setActiveWindow(window.get());
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Return);
+    EXPECT_FALSE(first->hasFocus());
+}
+
+} // namespace
+} // namespace corvo::app
