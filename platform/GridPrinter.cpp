@@ -72,15 +72,27 @@ Bands bandsOf(const QPaintDevice& device, const PrintSetup& setup)
     return b;
 }
 
-// Cells break anywhere so that no text runs out of its column; the text before breaks at
-// blanks only, which keeps its columns of items whole.
-constexpr int CellWrap = Qt::TextWordWrap | Qt::TextWrapAnywhere;
 constexpr int TextBeforeWrap = Qt::TextWordWrap;
+
+/// Cells break between words, and inside a word only when it is wider than its column, so
+/// that no text runs out of its cell.
+int cellWrap(const QFontMetrics& metrics, int width, const QString& text)
+{
+    const QRect words =
+        metrics.boundingRect(QRect(0, 0, std::max(width, 1), Unbounded), Qt::TextWordWrap, text);
+    return words.width() <= width ? Qt::TextWordWrap : Qt::TextWordWrap | Qt::TextWrapAnywhere;
+}
 
 int wrappedHeight(const QFontMetrics& metrics, int width, const QString& text, int flags)
 {
     if (text.isEmpty()) return metrics.height();
     return metrics.boundingRect(QRect(0, 0, std::max(width, 1), Unbounded), flags, text).height();
+}
+
+int cellHeight(const QFontMetrics& metrics, int width, const QString& text)
+{
+    if (text.isEmpty()) return metrics.height();
+    return wrappedHeight(metrics, width, text, cellWrap(metrics, width, text));
 }
 
 int widestLine(const QFontMetrics& metrics, const QString& text)
@@ -207,8 +219,7 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
         auto tallest = [&](auto textOf) {
             int h = line;
             for (std::size_t c = 0; c < columns; ++c)
-                h = std::max(
-                    h, wrappedHeight(metrics, g.columnWidths[c] - 2 * padX, textOf(c), CellWrap));
+                h = std::max(h, cellHeight(metrics, g.columnWidths[c] - 2 * padX, textOf(c)));
             return h + 2 * padY;
         };
         g.titleRowHeight = tallest([&](std::size_t c) { return m_table.columns[c].title; });
@@ -257,7 +268,10 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
                     Qt::Alignment alignment) {
         const QRect rect(x + padX, y, g.columnWidths[c] - 2 * padX, height);
         if (content) {
-            painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | CellWrap, text);
+            painter.drawText(rect,
+                             static_cast<int>(alignment | Qt::AlignVCenter) |
+                                 cellWrap(metrics, rect.width(), text),
+                             text);
         } else if (metrics.horizontalAdvance(text) > rect.width()) {
             painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter),
                              metrics.elidedText(text, Qt::ElideRight, rect.width()));
