@@ -11,11 +11,16 @@
 #include "platform/DataGrid.h"
 #include "platform/DataGridModel.h"
 #include "platform/Modal.h"
+#include "platform/tests/PdfText.h"
 #include "shell/TFrmQVDialog.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <set>
 
@@ -319,6 +324,39 @@ TEST_F(QueryFormTest, PickedProductsBecomeDetailLines)
     EXPECT_EQ(form->registry().EntityByName("TDetailInsert").RecordCount(), 1);
     form->ClearDetailListChanges();
     EXPECT_EQ(form->registry().EntityByName("TDetailInsert").RecordCount(), 0);
+}
+
+TEST_F(QueryFormTest, PrintsNameTheUserAndWidenANarrowGrid)
+{
+    auto form = query("TWarehouse");
+    form->QueryFirstPage();
+    TCustomEntity& master = form->registry().EntityByName("TMaster");
+    ASSERT_GT(master.RecordCount(), 0);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("result.pdf"));
+    int widthWhilePrinting = 0;
+    platform::DataGrid grid(&form->pnlClient());
+    platform::setModalInterceptor([&](QDialog& d) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(&d);
+        if (!preview) return 0;
+        widthWhilePrinting = grid.width();
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(pdf);
+        if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) pages->print();
+        return 1;
+    });
+    form->PrintResult("仓库一览", master, "");
+    const QStringList pages = platform::test::pdfPages(pdf);
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages.front().contains(QStringLiteral("制表人：系统管理员")));
+    EXPECT_TRUE(pages.front().contains(QStringLiteral("仓库一览")));
+
+    form->registry().BindGrid("TMaster", grid);
+    grid.resize(300, 200);
+    form->PrintWideGrid("仓库", "2026年12月", grid);
+    platform::setModalInterceptor({});
+    EXPECT_GE(widthWhilePrinting, 700);
+    EXPECT_EQ(grid.width(), 300) << "the grid returns to its place";
 }
 
 } // namespace
