@@ -188,6 +188,15 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
     const bool content = m_setup.fit == PrintFit::ContentWidths;
 
     PrintGeometry g;
+    // Each cell's text measured once; a point to spare, as the layout of a text may be a
+    // little wider than its advance.
+    const int spare = pt(1);
+    std::vector<int> advances;
+    if (content) {
+        advances.reserve(m_table.cells.size());
+        for (const QString& text : m_table.cells)
+            advances.push_back(metrics.horizontalAdvance(text) + spare);
+    }
     std::vector<int> base(columns);
     for (std::size_t c = 0; c < columns; ++c) {
         const PrintTable::Column& column = m_table.columns[c];
@@ -196,13 +205,11 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
             continue;
         }
         int widest =
-            std::max(widestLine(metrics, column.title), metrics.horizontalAdvance(column.footer));
+            std::max(widestLine(metrics, column.title), metrics.horizontalAdvance(column.footer)) +
+            spare;
         for (int r = 0; r < rows; ++r)
-            widest =
-                std::max(widest, metrics.horizontalAdvance(
-                                     m_table.cells[static_cast<std::size_t>(r) * columns + c]));
-        // A point to spare: the layout of a wrapped text may be a little wider than its advance.
-        base[c] = widest + 2 * padX + pt(1);
+            widest = std::max(widest, advances[static_cast<std::size_t>(r) * columns + c]);
+        base[c] = widest + 2 * padX;
     }
     g.columnWidths = content ? fitContentWidths(base, bands.width) : fitWidths(base, bands.width);
 
@@ -223,10 +230,19 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
             return h + 2 * padY;
         };
         g.titleRowHeight = tallest([&](std::size_t c) { return m_table.columns[c].title; });
-        for (int r = 0; r < rows; ++r)
-            g.rowHeights[static_cast<std::size_t>(r)] = tallest([&](std::size_t c) {
-                return m_table.cells[static_cast<std::size_t>(r) * columns + c];
-            });
+        g.cellWraps.assign(m_table.cells.size(), 0);
+        for (int r = 0; r < rows; ++r) {
+            int h = line;
+            for (std::size_t c = 0; c < columns; ++c) {
+                const std::size_t i = static_cast<std::size_t>(r) * columns + c;
+                const int width = g.columnWidths[c] - 2 * padX;
+                if (advances[i] <= width) continue;
+                const QString& text = m_table.cells[i];
+                g.cellWraps[i] = cellWrap(metrics, width, text);
+                h = std::max(h, wrappedHeight(metrics, width, text, g.cellWraps[i]));
+            }
+            g.rowHeights[static_cast<std::size_t>(r)] = h + 2 * padY;
+        }
         if (footers)
             g.rowHeights.back() = tallest([&](std::size_t c) { return m_table.columns[c].footer; });
     }
@@ -264,14 +280,13 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
     const QPen rulePen(Qt::black, pt(RulePen));
     const QFontMetrics metrics(m_setup.bodyFont, &device);
 
+    // wrap: the cell's flags with content widths; -1 when they are to be found here.
     auto cell = [&](int x, int y, std::size_t c, int height, const QString& text,
-                    Qt::Alignment alignment) {
+                    Qt::Alignment alignment, int wrap) {
         const QRect rect(x + padX, y, g.columnWidths[c] - 2 * padX, height);
         if (content) {
-            painter.drawText(rect,
-                             static_cast<int>(alignment | Qt::AlignVCenter) |
-                                 cellWrap(metrics, rect.width(), text),
-                             text);
+            if (wrap < 0) wrap = cellWrap(metrics, rect.width(), text);
+            painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | wrap, text);
         } else if (metrics.horizontalAdvance(text) > rect.width()) {
             painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter),
                              metrics.elidedText(text, Qt::ElideRight, rect.width()));
@@ -319,7 +334,7 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
         const int top = y;
         std::vector<int> lines{y};
         for (std::size_t c = 0; c < columns; ++c)
-            cell(left[c], y, c, g.titleRowHeight, m_table.columns[c].title, Qt::AlignHCenter);
+            cell(left[c], y, c, g.titleRowHeight, m_table.columns[c].title, Qt::AlignHCenter, -1);
         y += g.titleRowHeight;
         lines.push_back(y);
         for (int r = page.first; r < page.first + page.count; ++r) {
@@ -329,10 +344,12 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
             if (shown < height) painter.setClipRect(QRect(0, y, bands.width, shown));
             for (std::size_t c = 0; c < columns; ++c) {
                 const PrintTable::Column& column = m_table.columns[c];
-                const QString& text = r < rows
-                                          ? m_table.cells[static_cast<std::size_t>(r) * columns + c]
-                                          : column.footer;
-                cell(left[c], y, c, shown, text, column.alignment);
+                const std::size_t i = static_cast<std::size_t>(r) * columns + c;
+                if (r < rows)
+                    cell(left[c], y, c, shown, m_table.cells[i], column.alignment,
+                         content ? g.cellWraps[i] : 0);
+                else
+                    cell(left[c], y, c, shown, column.footer, column.alignment, -1);
             }
             if (shown < height) painter.setClipping(false);
             y += shown;

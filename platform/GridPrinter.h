@@ -65,6 +65,8 @@ struct PrintGeometry {
     std::vector<int> rowHeights;   ///< the rows, then the column footers when there are any
     int textBeforeHeight = 0;
     std::vector<PageRows> pages;
+    /// With content widths: how each cell breaks, row after row (Qt text flags; 0: one line).
+    std::vector<int> cellWraps;
 };
 
 /// The print engine: a table laid out as PrintSetup says, paginated over as many pages as
