@@ -3,6 +3,7 @@
 // folding the conditions, the result line, the detail grid and printing.
 #include "LoginSession.h"
 #include "controls/TQueryControlList.h"
+#include "controls/TVelComboBox.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/reports/ReportForms.h"
@@ -328,6 +329,31 @@ TEST_F(CollateFormTest, MasterDetailPagesWithItsResultLineAndTheLinesFollowTheCu
     EXPECT_EQ(orders.RecNo(), 1);
     EXPECT_EQ(orders.FieldByName("ObjID").AsString(), first);
     expectLinesOf(*form);
+
+    // The next page and back, by the order codes.
+    ASSERT_GT(all, 20);
+    click(form->mbtNext());
+    EXPECT_EQ(orders.RecordCount(), all - 20) << message();
+    EXPECT_EQ(form->LblResult().text().toStdString(),
+              "查询结果：第2页 " + std::to_string(all - 20) + "条数据" + sums(orders));
+    expectLinesOf(*form);
+    click(form->mbtPrevious());
+    EXPECT_EQ(orders.RecordCount(), 20);
+    EXPECT_EQ(orders.FieldByName("ObjID").AsString(), first);
+
+    // A customer chosen in its list: only that customer's orders.
+    const std::string customer = orders.FieldByName("TOrganID").AsString();
+    controls::TQueryControl& partner = condition(*form, "TOrganID");
+    partner.setChecked(true);
+    auto* box = dynamic_cast<controls::TVelComboBox*>(partner.Editor());
+    ASSERT_TRUE(box);
+    box->SetInnerCode(platform::fromGbk(customer));
+    click(form->mbtAll());
+    ASSERT_GT(orders.RecordCount(), 0) << message();
+    EXPECT_LT(orders.RecordCount(), all);
+    for (orders.First(); !orders.Eof(); orders.Next())
+        EXPECT_EQ(orders.FieldByName("TOrganID").AsString(), customer);
+    expectOwnRows(*form);
 }
 
 TEST_F(CollateFormTest, MasterDetailPrintsTheDocumentWithItsLines)
