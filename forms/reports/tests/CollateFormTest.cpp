@@ -3,6 +3,7 @@
 // folding the conditions, the result line, the detail grid and printing.
 #include "LoginSession.h"
 #include "controls/TQueryControlList.h"
+#include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntityList.h"
@@ -196,6 +197,57 @@ TEST_F(CollateFormTest, TheValidStatusIsPresetWhereItIsACondition)
     for (master(*form).First(); !master(*form).Eof(); master(*form).Next())
         EXPECT_EQ(master(*form).FieldByName("StatusID").AsString(), valid);
     expectOwnRows(*form);
+}
+
+/// A copy of the table's HappenDate column under another code, so that the panel has a
+/// date condition of that name.
+void addDateColumn(TCustomEntity& dict, const char* code, int order)
+{
+    ASSERT_TRUE(dict.Locate("Code", Variant("HappenDate")));
+    std::vector<Variant> values;
+    for (int i = 0; i < dict.FieldCount(); ++i)
+        values.push_back(dict.Fields(i).AsVariant());
+    dict.Append();
+    for (int i = 0; i < dict.FieldCount(); ++i)
+        dict.Fields(i).SetAsVariant(values[static_cast<std::size_t>(i)]);
+    dict.FieldByName("Code").SetAsString(code);
+    dict.FieldByName("ColOrder").SetAsInteger(order);
+    if (TField* id = dict.FindField("ObjID"))
+        id->SetAsString(std::string("{C0B5D1C7-0000-4000-8000-00000000099") +
+                        static_cast<char>('0' + order % 10) + "}");
+    dict.Post();
+}
+
+TEST_F(CollateFormTest, DateConditionsPresetByTheirNames)
+{
+    for (const char* table : {"TCheckAccount", "TAccount"}) {
+        auto form = std::make_unique<TFrmQueryCollate>(&LoginSession::instance().login());
+        TCustomEntity& dict = form->registry().EntityByName("TDictField");
+        form->registry().SelectTableFields(table);
+        addDateColumn(dict, "DateHistory", 901);
+        addDateColumn(dict, "DateRange", 902);
+        form->registry().SelectTableFields(table);
+        form->registry().BuildEntity(table, "TMaster");
+        form->setHost(nullptr, &line, nullptr);
+        form->resize(1000, 640);
+        form->show();
+        const QDate today = QDate::currentDate();
+        auto* history =
+            dynamic_cast<controls::TTimeSpan*>(condition(*form, "DateHistory").Editor());
+        ASSERT_TRUE(history);
+        const bool checkAccount = std::string(table) == "TCheckAccount";
+        EXPECT_EQ(condition(*form, "DateHistory").isChecked(), checkAccount) << table;
+        if (checkAccount) {
+            EXPECT_EQ(history->EndPicker()->date(), today.addMonths(-1));
+            EXPECT_EQ(history->date(), today.addMonths(-13));
+        }
+        EXPECT_TRUE(condition(*form, "DateRange").isChecked()) << table;
+        auto* range = dynamic_cast<controls::TTimeSpan*>(condition(*form, "DateRange").Editor());
+        ASSERT_TRUE(range);
+        EXPECT_EQ(range->EndPicker()->date(), today);
+        EXPECT_EQ(range->date(), today.addMonths(-1));
+        EXPECT_FALSE(condition(*form, "HappenDate").isChecked());
+    }
 }
 
 TEST_F(CollateFormTest, TheConditionPanelFoldsAndOpens)
