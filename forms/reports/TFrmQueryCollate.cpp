@@ -143,7 +143,26 @@ std::string TFrmQueryCollate::masterTable()
 void TFrmQueryCollate::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
+    // A page of the main window is shown again on every change of tab: only the first show
+    // presets and loads, so the user's conditions and rows stay.
+    if (m_shown) {
+        guarded([this] { relayoutConditions(); });
+        return;
+    }
+    m_shown = true;
     guarded([this] { FormShow(); });
+}
+
+void TFrmQueryCollate::relayoutConditions()
+{
+    if (!queryControls()) return;
+    m_layoutReady = false;
+    const auto ready = qScopeGuard([this] { m_layoutReady = true; });
+    LayoutQueryPanel(*m_conditions, *queryControls());
+    m_conditionWidth = m_conditions->width();
+    // The new column count may need another height; a folded panel stays folded.
+    m_conditionHeight = m_conditions->height();
+    applyConditionHeight(ConditionFoldFor(m_collapsed, m_conditionHeight).height);
 }
 
 void TFrmQueryCollate::FormShow()
@@ -276,15 +295,8 @@ void TFrmQueryCollate::applyConditionHeight(int height)
 bool TFrmQueryCollate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_conditions && event->type() == QEvent::Resize && m_layoutReady &&
-        queryControls() && m_conditions->width() != m_conditionWidth) {
-        m_layoutReady = false;
-        const auto ready = qScopeGuard([this] { m_layoutReady = true; });
-        LayoutQueryPanel(*m_conditions, *queryControls());
-        m_conditionWidth = m_conditions->width();
-        // The new column count may need another height; a folded panel stays folded.
-        m_conditionHeight = m_conditions->height();
-        applyConditionHeight(ConditionFoldFor(m_collapsed, m_conditionHeight).height);
-    }
+        queryControls() && m_conditions->width() != m_conditionWidth)
+        relayoutConditions();
     return TFrmQuery::eventFilter(watched, event);
 }
 

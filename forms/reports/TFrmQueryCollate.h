@@ -62,8 +62,8 @@ public:
     void ConfirmPick();
 
 protected:
-    /// On every show: the condition panel (made on the first), the presets, a client table's
-    /// cached rows, the result grid.
+    /// On the first show: the condition panel, the presets, a client table's cached rows, the
+    /// result grid. Later shows lay the conditions out again.
     virtual void FormShow();
     /// The paging operation of a step; the master/detail form takes its own.
     virtual void RunPagingOperation(QueryStep step);
@@ -82,6 +82,7 @@ private:
     void buildScreen();
     QPushButton* button(QWidget* parent, const char* name, const char* caption);
     void applyConditionHeight(int height);
+    void relayoutConditions();
 
     QSplitter* m_splitter = nullptr;
     QFrame* m_conditions = nullptr;
@@ -98,6 +99,7 @@ private:
     QPushButton* m_foo = nullptr;
     QPushButton* m_print = nullptr;
 
+    bool m_shown = false;
     bool m_layoutReady = false;
     int m_conditionHeight = 193;
     int m_conditionWidth = 0;

@@ -153,6 +153,13 @@ TEST_F(CollateFormTest, ConditionsAndTheOwnerTravelWithEveryQuery)
     expectOwnRows(*form);
     keepPicture(*form, "collate-warehouse.png");
 
+    // Shown again (another tab and back): conditions and rows stay.
+    const int found = master(*form).RecordCount();
+    form->hide();
+    form->show();
+    EXPECT_TRUE(codeCondition.isChecked());
+    EXPECT_EQ(master(*form).RecordCount(), found);
+
     // A condition error stops the query before anything is sent; the rows stay.
     const int shown = master(*form).RecordCount();
     condition(*form, "Name").setChecked(true);
@@ -406,6 +413,44 @@ TEST_F(CollateFormTest, MasterDetailPagesWithItsResultLineAndTheLinesFollowTheCu
     for (orders.First(); !orders.Eof(); orders.Next())
         EXPECT_EQ(orders.FieldByName("TOrganID").AsString(), customer);
     expectOwnRows(*form);
+}
+
+/// Counts the row-change handler's work, and how much of it happened inside a query.
+class CountingMDCollate : public TFrmQueryMDCollate {
+public:
+    using TFrmQueryMDCollate::TFrmQueryMDCollate;
+    void QueryDetailOfMaster(TCustomEntity& master) override
+    {
+        ++calls;
+        if (querying) ++insideQuery;
+        TFrmQueryMDCollate::QueryDetailOfMaster(master);
+    }
+    int calls = 0;
+    int insideQuery = 0;
+
+protected:
+    void RunPagingOperation(QueryStep step) override
+    {
+        querying = true;
+        TFrmQueryMDCollate::RunPagingOperation(step);
+        querying = false;
+    }
+
+private:
+    bool querying = false;
+};
+
+TEST_F(CollateFormTest, TheLinesDoNotFollowTheMasterDuringAQuery)
+{
+    auto form = open<CountingMDCollate>("TSaleOrder", "查询销售订单");
+    for (QPushButton* button :
+         {&form->mbtQuery(), &form->mbtNext(), &form->mbtPrevious(), &form->mbtAll()}) {
+        form->calls = 0;
+        click(*button);
+        EXPECT_EQ(form->insideQuery, 0) << button->objectName().toStdString();
+        EXPECT_GE(form->calls, 1) << "the first row's lines after the query";
+        expectLinesOf(*form);
+    }
 }
 
 TEST_F(CollateFormTest, MasterDetailPrintsTheDocumentWithItsLines)
