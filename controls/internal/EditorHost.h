@@ -82,6 +82,11 @@ protected:
         case QEvent::LayoutDirectionChange:
             if (m_editor) m_editor->setLayoutDirection(this->layoutDirection());
             break;
+        case QEvent::Paint:
+            // A caption rewritten through setText (a translation) sends no event of its own;
+            // it is painted before anyone can read it.
+            if (m_editor) nameEditor();
+            break;
         default:
             break;
         }

@@ -196,6 +196,9 @@ TEST(InputControlTest, AssistiveToolsReadEveryEditorByItsCaption)
         EXPECT_EQ(control->buddy(), control->Editor());
         control->SetCaption(QString::fromUtf8("客户&名称"));
         EXPECT_EQ(accessibleName(control->Editor()), "客户名称") << static_cast<int>(subType);
+        control->setText(QString::fromUtf8("客户简称")); // as the forms translate captions
+        panel.grab();
+        EXPECT_EQ(accessibleName(control->Editor()), "客户简称") << static_cast<int>(subType);
     }
     auto* remade = new TInputControl(&panel, TSubType::stEdit);
     remade->SetCaption(QString::fromUtf8("备注"));

@@ -298,6 +298,10 @@ TEST_F(QueryControlTest, AssistiveToolsReadEveryEditorByItsCaption)
                               TOpChar::opEqual, "BillDate", "日期");
     EXPECT_EQ(nameOf(day.Editor()), "日期");
     EXPECT_EQ(nameOf(editorOf<TTimeSpan>(day).EndPicker()), "日期 到");
+    day.setText(QString::fromUtf8("开单日期")); // as the forms translate captions
+    panel.grab();
+    EXPECT_EQ(nameOf(day.Editor()), "开单日期");
+    EXPECT_EQ(nameOf(editorOf<TTimeSpan>(day).EndPicker()), "开单日期 到");
 }
 
 TEST_F(QueryControlTest, ChangingTheSubTypeRemakesTheEditor)
