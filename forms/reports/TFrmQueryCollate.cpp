@@ -169,13 +169,9 @@ void TFrmQueryCollate::FormShow()
 {
     registry().SelectMasterFields();
     m_layoutReady = false;
-    TCustomEntity& dictField = registry().EntityByName(param::TDictField);
-    if (!queryControls()) BuildQueryControls(dictField, *m_conditions);
-    LayoutQueryPanel(*m_conditions, *queryControls());
-    m_conditionHeight = m_conditions->height();
-    m_conditionWidth = m_conditions->width();
-    applyConditionHeight(ConditionFoldFor(m_collapsed, m_conditionHeight).height);
-    m_layoutReady = true;
+    if (!queryControls())
+        BuildQueryControls(registry().EntityByName(param::TDictField), *m_conditions);
+    relayoutConditions();
 
     PresetConditions();
 
@@ -199,7 +195,7 @@ void TFrmQueryCollate::PresetConditions()
         controls::TQueryControl& status = list->ControlByName("StatusID");
         status.setChecked(true);
         const QString valid = platform::fromGbk(StatusObjID("StatusID", "Valid"));
-        // A status typed as text rather than chosen takes the same inner code as its text.
+        // A status condition without a list is a plain edit: the ObjID is its text.
         if (auto* box = dynamic_cast<controls::TVelComboBox*>(status.Editor()))
             box->SetInnerCode(valid);
         else if (auto* edit = qobject_cast<QLineEdit*>(status.Editor()))
