@@ -154,6 +154,7 @@ PrintTable PrintTable::fromGrid(const DataGrid& grid)
     }
     PrintTable all = fromModel(model, {});
     PrintTable table;
+    table.widthDpi = grid.logicalDpiX();
     const std::size_t width = all.columns.size();
     for (int c : shown) {
         table.columns.push_back(all.columns[static_cast<std::size_t>(c)]);
@@ -191,27 +192,23 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
     // Each cell's text measured once; a point to spare, as the layout of a text may be a
     // little wider than its advance.
     const int spare = pt(1);
-    std::vector<int> advances;
-    if (content) {
-        advances.reserve(m_table.cells.size());
-        for (const QString& text : m_table.cells)
-            advances.push_back(metrics.horizontalAdvance(text) + spare);
-    }
-    std::vector<int> base(columns);
+    g.cellAdvances.reserve(m_table.cells.size());
+    for (const QString& text : m_table.cells)
+        g.cellAdvances.push_back(metrics.horizontalAdvance(text) + spare);
+    const double fromGrid = device.logicalDpiX() / static_cast<double>(m_table.widthDpi);
+    std::vector<int> widths(columns);
+    std::vector<int> needed(columns);
     for (std::size_t c = 0; c < columns; ++c) {
         const PrintTable::Column& column = m_table.columns[c];
-        if (!content) {
-            base[c] = column.width;
-            continue;
-        }
         int widest =
             std::max(widestLine(metrics, column.title), metrics.horizontalAdvance(column.footer)) +
             spare;
         for (int r = 0; r < rows; ++r)
-            widest = std::max(widest, advances[static_cast<std::size_t>(r) * columns + c]);
-        base[c] = widest + 2 * padX;
+            widest = std::max(widest, g.cellAdvances[static_cast<std::size_t>(r) * columns + c]);
+        needed[c] = widest + 2 * padX;
+        widths[c] = content ? needed[c] : static_cast<int>(column.width * fromGrid);
     }
-    g.columnWidths = content ? fitContentWidths(base, bands.width) : fitWidths(base, bands.width);
+    g.columnWidths = fitToPage(widths, needed, bands.width);
 
     const int line = metrics.height();
     const int oneLine = line + 2 * padY;
@@ -236,7 +233,7 @@ PrintGeometry GridPrinter::measure(const QPaintDevice& device) const
             for (std::size_t c = 0; c < columns; ++c) {
                 const std::size_t i = static_cast<std::size_t>(r) * columns + c;
                 const int width = g.columnWidths[c] - 2 * padX;
-                if (advances[i] <= width) continue;
+                if (g.cellAdvances[i] <= width) continue;
                 const QString& text = m_table.cells[i];
                 g.cellWraps[i] = cellWrap(metrics, width, text);
                 h = std::max(h, wrappedHeight(metrics, width, text, g.cellWraps[i]));
@@ -280,14 +277,18 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
     const QPen rulePen(Qt::black, pt(RulePen));
     const QFontMetrics metrics(m_setup.bodyFont, &device);
 
-    // wrap: the cell's flags with content widths; -1 when they are to be found here.
+    // index: the cell's place in the table, whose measures are known; -1 for titles and
+    // footers, which are measured here.
+    const int spare = pt(1);
     auto cell = [&](int x, int y, std::size_t c, int height, const QString& text,
-                    Qt::Alignment alignment, int wrap) {
+                    Qt::Alignment alignment, std::ptrdiff_t index) {
         const QRect rect(x + padX, y, g.columnWidths[c] - 2 * padX, height);
+        const auto i = static_cast<std::size_t>(index);
         if (content) {
-            if (wrap < 0) wrap = cellWrap(metrics, rect.width(), text);
+            const int wrap = index >= 0 ? g.cellWraps[i] : cellWrap(metrics, rect.width(), text);
             painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | wrap, text);
-        } else if (metrics.horizontalAdvance(text) > rect.width()) {
+        } else if ((index >= 0 ? g.cellAdvances[i] - spare : metrics.horizontalAdvance(text)) >
+                   rect.width()) {
             painter.drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter),
                              metrics.elidedText(text, Qt::ElideRight, rect.width()));
         } else {
@@ -347,7 +348,7 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
                 const std::size_t i = static_cast<std::size_t>(r) * columns + c;
                 if (r < rows)
                     cell(left[c], y, c, shown, m_table.cells[i], column.alignment,
-                         content ? g.cellWraps[i] : 0);
+                         static_cast<std::ptrdiff_t>(i));
                 else
                     cell(left[c], y, c, shown, column.footer, column.alignment, -1);
             }

@@ -17,11 +17,11 @@ namespace corvo::platform {
 
 class DataGrid;
 
-/// How the printed columns fill the page width.
+/// How the printed columns fill the page width (see fitToPage).
 enum class PrintFit {
-    /// Widths in proportion to the columns' own widths; one line a row, longer texts cut.
+    /// From the columns' own widths; one line a row, longer texts cut.
     ColumnWidths,
-    /// Widths in proportion to each column's widest text; rows as tall as their wrapped texts.
+    /// From each column's widest text; rows as tall as their wrapped texts.
     ContentWidths,
 };
 
@@ -42,17 +42,18 @@ struct PrintSetup {
 struct PrintTable {
     struct Column {
         QString title; ///< "\n" between title lines
-        int width = 0; ///< the grid's width; only the proportions count
+        int width = 0; ///< the grid's width, in pixels at widthDpi
         Qt::Alignment alignment = Qt::AlignLeft;
         QString footer;
     };
     std::vector<Column> columns;
     std::vector<QString> cells; ///< row after row
+    int widthDpi = 96;          ///< of the columns' widths
 
     int rowCount() const;
     bool hasFooters() const;
 
-    /// Every column of a model with the given widths (a missing width counts as 0).
+    /// Every column of a model with the given widths at 96 dpi (a missing width counts as 0).
     static PrintTable fromModel(const QAbstractItemModel& model, const std::vector<int>& widths);
     /// A grid's shown columns in their shown order, with their widths.
     static PrintTable fromGrid(const DataGrid& grid);
@@ -65,6 +66,8 @@ struct PrintGeometry {
     std::vector<int> rowHeights;   ///< the rows, then the column footers when there are any
     int textBeforeHeight = 0;
     std::vector<PageRows> pages;
+    /// The width of each cell's text (with a point to spare), row after row.
+    std::vector<int> cellAdvances;
     /// With content widths: how each cell breaks, row after row (Qt text flags; 0: one line).
     std::vector<int> cellWraps;
 };

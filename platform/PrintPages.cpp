@@ -63,16 +63,12 @@ std::vector<int> fitWidths(const std::vector<int>& widths, int total)
     return out;
 }
 
-std::vector<int> fitContentWidths(const std::vector<int>& natural, int total)
-{
-    std::vector<int> widths(natural.size());
-    std::transform(natural.begin(), natural.end(), widths.begin(),
-                   [](int w) { return std::max(w, 0); });
-    const int64_t need = std::accumulate(widths.begin(), widths.end(), int64_t{0});
-    if (need <= total) return fitWidths(widths, total);
+namespace {
 
-    // The cap under which a column keeps its width: the narrowest first take what they need
-    // while the rest could still have as much each.
+// Widths that together exceed `total`: the narrowest keep theirs while the rest could still
+// have as much each; the others share what is left alike.
+std::vector<int> shrinkWidest(std::vector<int> widths, int total)
+{
     std::vector<int> sorted = widths;
     std::sort(sorted.begin(), sorted.end());
     int64_t left = std::max(total, 0);
@@ -93,6 +89,32 @@ std::vector<int> fitContentWidths(const std::vector<int>& natural, int total)
     for (int& w : widths)
         if (w > cap) w = shares[next++];
     return widths;
+}
+
+} // namespace
+
+std::vector<int> fitToPage(const std::vector<int>& widths, const std::vector<int>& needed,
+                           int total)
+{
+    const std::size_t n = widths.size();
+    std::vector<int> asked(n);
+    std::vector<int> least(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        asked[i] = std::max(widths[i], 0);
+        least[i] = std::clamp(i < needed.size() ? needed[i] : 0, 0, asked[i]);
+    }
+    auto sum = [](const std::vector<int>& v) {
+        return std::accumulate(v.begin(), v.end(), int64_t{0});
+    };
+    if (sum(asked) <= total) return fitWidths(asked, total);
+    if (sum(least) > total) return shrinkWidest(std::move(least), total);
+    std::vector<int> room(n);
+    for (std::size_t i = 0; i < n; ++i)
+        room[i] = asked[i] - least[i];
+    const std::vector<int> extra = fitWidths(room, static_cast<int>(total - sum(least)));
+    for (std::size_t i = 0; i < n; ++i)
+        least[i] += extra[i];
+    return least;
 }
 
 QString longDateText(const QDate& date)

@@ -25,11 +25,14 @@ std::vector<PageRows> paginateRows(const std::vector<int>& rowHeights, int first
 /// the columns share alike. No columns: none.
 std::vector<int> fitWidths(const std::vector<int>& widths, int total);
 
-/// Widths from the columns' widest texts that together fill exactly `total`. When the texts
-/// need less, every column grows in proportion (fitWidths). When they need more, the narrow
-/// columns keep their texts' width and only the widest ones share what is left alike, so
-/// that codes and numbers stay on one line and long names wrap.
-std::vector<int> fitContentWidths(const std::vector<int>& natural, int total);
+/// Column widths fitted to the page, `total` together. With room to spare every column
+/// grows in proportion to its width (fitWidths). On a page too narrow each column shrinks in
+/// proportion to what it has beyond its needed width (its widest text; never more than its
+/// width), so that codes, numbers and titles that fit stay whole and only wide columns give
+/// way; when even the needed widths do not fit, the narrowest keep theirs and the widest share
+/// what is left alike.
+std::vector<int> fitToPage(const std::vector<int>& widths, const std::vector<int>& needed,
+                           int total);
 
 /// The long date of the printed footer: "2026年3月1日".
 QString longDateText(const QDate& date);

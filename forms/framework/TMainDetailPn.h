@@ -26,13 +26,14 @@ public:
     ~TMainDetailPn();
 
     /// Texts UTF-8; datasets hold GBK.
-    /// An on-screen grid, fitted to the page width with columns in proportion to their
-    /// widths. The screen grid takes the body font for its cells and titles.
+    /// An on-screen grid, fitted to the page width from its columns' widths (in proportion;
+    /// on a page too narrow only the widest give way). The screen grid takes the body font
+    /// for its cells and titles.
     void PrintGrid(const std::string& title, const std::string& preparer, platform::DataGrid& grid);
     /// The visible fields of a data source with their captions, through a hidden print grid
     /// of the layout's own; double lines under the header and above the footer; more than 9
-    /// columns print with widths from their texts and rows as tall as their texts, fewer in
-    /// proportion to the columns' widths. A non-empty text prints before the grid.
+    /// columns print with widths from their texts and rows as tall as their texts, fewer with
+    /// widths from the columns as PrintGrid. A non-empty text prints before the grid.
     void PrintDataSource(const std::string& title, const std::string& preparer,
                          const std::string& textBefore, TClientDataSet& dataSource);
     /// As PrintDataSource for the detail lines, the text before them the master's current row

@@ -61,18 +61,38 @@ TEST(PrintPages, WidthsInProportionFillThePage)
         EXPECT_EQ(fitWidths(c.widths, c.total), c.fitted) << c.total;
 }
 
-TEST(PrintPages, ContentWidthsKeepNarrowColumnsWhole)
+TEST(PrintPages, APageTooNarrowShrinksWhatColumnsHaveBeyondTheirTexts)
 {
-    const WidthCase cases[] = {
-        {{50, 100}, 300, {100, 200}},                  // room to spare: in proportion
-        {{40, 1000, 60}, 500, {40, 400, 60}},          // only the widest gives way
-        {{40, 300, 500, 60}, 500, {40, 200, 200, 60}}, // the two widest share alike
-        {{40, 301, 500}, 501, {40, 231, 230}},
-        {{300, 300}, 100, {50, 50}},
-        {{}, 100, {}},
+    const struct {
+        const char* name;
+        std::vector<int> widths;
+        std::vector<int> needed;
+        int total;
+        std::vector<int> fitted;
+    } cases[] = {
+        {"room to spare: in proportion", {50, 100}, {10, 10}, 300, {100, 200}},
+        {"the room beyond the texts shrinks in proportion",
+         {200, 400, 100},
+         {100, 100, 100},
+         500,
+         {150, 250, 100}},
+        {"a column never needs more than its width", {100, 400}, {150, 100}, 300, {100, 200}},
+        {"texts too wide: only the widest give way",
+         {40, 1000, 60},
+         {40, 1000, 60},
+         500,
+         {40, 400, 60}},
+        {"the two widest share alike",
+         {40, 300, 500, 60},
+         {40, 300, 500, 60},
+         500,
+         {40, 200, 200, 60}},
+        {"shared to the pixel", {40, 301, 500}, {40, 301, 500}, 501, {40, 231, 230}},
+        {"all alike", {300, 300}, {300, 300}, 100, {50, 50}},
+        {"no columns", {}, {}, 100, {}},
     };
-    for (const WidthCase& c : cases)
-        EXPECT_EQ(fitContentWidths(c.widths, c.total), c.fitted) << c.total;
+    for (const auto& c : cases)
+        EXPECT_EQ(fitToPage(c.widths, c.needed, c.total), c.fitted) << c.name;
 }
 
 TEST(PrintPages, PageMacros)

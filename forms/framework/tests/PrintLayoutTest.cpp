@@ -1,8 +1,10 @@
 // The query forms' print layout on real widgets: each print goes through the preview dialog,
 // which prints to a PDF as the user would, read back with pdftotext.
+#include "AppFormFixture.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TField.h"
+#include "forms/framework/TFrmQuery.h"
 #include "forms/framework/TMainDetailPn.h"
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
@@ -13,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <functional>
@@ -67,15 +71,16 @@ void fillLines(TClientDataSet& ds, int rows, int extra = 0, const std::string& n
     ds.First();
 }
 
-class PrintLayoutTest : public ::testing::Test {
-protected:
-    void TearDown() override { platform::setModalInterceptor({}); }
+/// Answers print previews by printing to a PDF, as the user would from the preview.
+class PreviewToPdf {
+public:
+    ~PreviewToPdf() { platform::setModalInterceptor({}); }
 
-    /// Runs a print and answers its preview by printing to a PDF; the PDF's pages as text.
-    /// A copy of the PDF stays in the screenshot folder under `keep`.
-    QStringList printed(const std::function<void()>& print, const char* keep)
+    /// Runs a print; the PDF's pages as text. A copy of the PDF stays in the screenshot
+    /// folder under `keep`.
+    QStringList print(const std::function<void()>& print, const char* keep)
     {
-        const QString path = dir.filePath(QStringLiteral("print.pdf"));
+        const QString path = m_dir.filePath(QStringLiteral("print.pdf"));
         QFile::remove(path);
         previews = 0;
         platform::setModalInterceptor([&](QDialog& dialog) {
@@ -100,6 +105,19 @@ protected:
         EXPECT_FALSE(pages.isEmpty()) << error.toStdString();
         return pages;
     }
+
+    int previews = 0;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class PrintLayoutTest : public ::testing::Test {
+protected:
+    QStringList printed(const std::function<void()>& print, const char* keep)
+    {
+        return pdf.print(print, keep);
+    }
     static bool hasPrintDate(const QString& page, const QDate& before)
     {
         for (const QDate& day : {before, QDate::currentDate()})
@@ -108,9 +126,8 @@ protected:
         return false;
     }
 
-    QTemporaryDir dir;
+    PreviewToPdf pdf;
     QWidget owner;
-    int previews = 0;
 };
 
 TEST_F(PrintLayoutTest, ADataSourceOfManyRowsPrintsEveryRowOnceWithTitleAndFooterOnEveryPage)
@@ -121,7 +138,7 @@ TEST_F(PrintLayoutTest, ADataSourceOfManyRowsPrintsEveryRowOnceWithTitleAndFoote
     const QDate today = QDate::currentDate();
     const QStringList pages = printed(
         [&] { layout.PrintDataSource("销售单明细", "张三", "", lines); }, "print-result.pdf");
-    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(pdf.previews, 1);
     ASSERT_GE(pages.size(), 2);
     const auto n = pages.size();
     for (qsizetype p = 0; p < n; ++p) {
@@ -245,6 +262,47 @@ TEST_F(PrintLayoutTest, TheLayoutMayOutliveItsDataSource)
     // Freed in this order, a listener left on the data source would be used after its end.
     lines.reset();
     layout.reset();
+}
+
+/// A query form on the demo company's products, as the user prints its result.
+class PrintDemoTest : public AppFormTest {
+protected:
+    PreviewToPdf pdf;
+    QLabel line;
+};
+
+TEST_F(PrintDemoTest, AQueriedResultPrintsWithItsCaptionsAndEveryCodeOnce)
+{
+    TFrmQuery form(&LoginSession::instance().login());
+    form.registry().BuildEntity("TProduct", "TMaster");
+    form.registry().SelectTableFields("TProduct");
+    form.setHost(nullptr, &line, nullptr);
+    platform::DataGrid grid(&form.pnlClient());
+    form.registry().BindGrid("TMaster", grid);
+    form.QueryAllPages();
+    form.registry().ApplyGridCaptions(grid); // as the result grid shows them
+    TCustomEntity& products = form.registry().EntityByName("TMaster");
+    ASSERT_GT(products.RecordCount(), 0) << line.text().toStdString();
+    const QStringList pages =
+        pdf.print([&] { form.PrintResult("商品资料", products, ""); }, "print-demo-TProduct.pdf");
+    ASSERT_FALSE(pages.isEmpty());
+    const QString all = pages.join(QLatin1Char('\n'));
+    for (int c = 0; c < products.FieldCount(); ++c) {
+        const TField& field = products.Fields(c);
+        if (!field.Visible()) continue;
+        for (const QString& title : platform::fromGbk(field.DisplayLabel()).split(QLatin1Char('|')))
+            EXPECT_TRUE(pages[0].contains(title)) << title.toStdString();
+    }
+    for (products.First(); !products.Eof(); products.Next()) {
+        const QString code = platform::fromGbk(products.FieldByName("Code").AsString());
+        const QRegularExpression alone(QStringLiteral("(?<![A-Za-z0-9-])") +
+                                       QRegularExpression::escape(code) +
+                                       QStringLiteral("(?![A-Za-z0-9-])"));
+        EXPECT_EQ(all.count(alone), 1) << code.toStdString();
+    }
+    const QString user = platform::fromGbk(form.userRecord()->FieldByName("Name").AsString());
+    EXPECT_TRUE(pages[0].contains(Q("制表人：") + user));
+    EXPECT_TRUE(pages.back().contains(Q("第%1页 共%1页").arg(pages.size())));
 }
 
 } // namespace
