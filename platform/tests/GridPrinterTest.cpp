@@ -10,9 +10,11 @@
 #include "platform/QtText.h"
 
 #include <QFontInfo>
+#include <QImage>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <gtest/gtest.h>
@@ -122,6 +124,45 @@ TEST_F(GridPrinterTest, TextBeforeOnlyOnTheFirstPageAboveTheGrid)
     EXPECT_TRUE(text[0].contains(Q("备注：加急")));
     EXPECT_LT(text[0].indexOf(Q("备注：加急")), text[0].indexOf(Q("名称")));
     EXPECT_FALSE(text[1].contains(Q("单号")));
+}
+
+/// Lines across the first page of a PDF, top to bottom: runs of pixel rows at least 80 %
+/// dark (the paint area is 89 % of the page's width), each run counted once.
+int rulesOnFirstPage(const QString& pdf)
+{
+    QProcess tool;
+    const QString stem = pdf + QStringLiteral(".page");
+    tool.start(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("300"),
+                QStringLiteral("-singlefile"), pdf, stem});
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return -1;
+    const QImage page(stem + QStringLiteral(".pgm"));
+    if (page.isNull()) return -1;
+    int runs = 0;
+    bool inRun = false;
+    for (int y = 0; y < page.height(); ++y) {
+        const uchar* row = page.constScanLine(y);
+        int dark = 0;
+        for (int x = 0; x < page.width(); ++x)
+            dark += row[x] < 128 ? 1 : 0;
+        const bool rule = dark >= page.width() * 8 / 10;
+        runs += rule && !inRun ? 1 : 0;
+        inRun = rule;
+    }
+    return runs;
+}
+
+TEST_F(GridPrinterTest, DoubleLinesUnderTheHeaderAndAboveTheFooter)
+{
+    fill(0); // the grid's only lines across: above and below its titles
+    PrintSetup setup = pageSetup();
+    const QString plain = dir.filePath(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(GridPrinter(PrintTable::fromGrid(grid), setup).printToPdf(plain, PrintedAt), 1);
+    setup.doubleLines = true;
+    const QString ruled = dir.filePath(QStringLiteral("ruled.pdf"));
+    ASSERT_EQ(GridPrinter(PrintTable::fromGrid(grid), setup).printToPdf(ruled, PrintedAt), 1);
+    EXPECT_EQ(rulesOnFirstPage(plain), 2) << "pdftoppm (poppler-utils) renders the page";
+    EXPECT_EQ(rulesOnFirstPage(ruled), 2 + 4);
 }
 
 TEST_F(GridPrinterTest, ColumnFootersFollowTheLastRowOnly)
