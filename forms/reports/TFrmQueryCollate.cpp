@@ -296,13 +296,18 @@ bool TFrmQueryCollate::eventFilter(QObject* watched, QEvent* event)
     return TFrmQuery::eventFilter(watched, event);
 }
 
-void TFrmQueryCollate::PrintCollated()
+bool TFrmQueryCollate::refusePrintWithoutRows()
 {
     TCustomEntity& master = registry().EntityByName(param::TMaster);
-    if (!master.Active() || master.IsEmpty()) {
-        ShowStatusText("对不起，打印操作因没有数据而取消");
-        return;
-    }
+    if (master.Active() && !master.IsEmpty()) return false;
+    ShowStatusText("对不起，打印操作因没有数据而取消");
+    return true;
+}
+
+void TFrmQueryCollate::PrintCollated()
+{
+    if (refusePrintWithoutRows()) return;
+    TCustomEntity& master = registry().EntityByName(param::TMaster);
     const std::string title =
         CollatePrintTitle(registry().EntityByName(param::TDictTable), masterTable(), moduleName());
     PrintResult(gbk::display(title), master, "");

@@ -72,6 +72,8 @@ protected:
     virtual void EndQueryStep();
     /// The name of the queried table: TMaster's first field.
     std::string masterTable();
+    /// Without rows: "对不起，打印操作因没有数据而取消" on the message line, and true.
+    bool refusePrintWithoutRows();
     /// Runs a button's operation; an error goes to the message line.
     void guarded(const std::function<void()>& operation);
 

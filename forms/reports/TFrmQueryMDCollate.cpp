@@ -71,6 +71,8 @@ void TFrmQueryMDCollate::UpdatePageKeys()
 
 void TFrmQueryMDCollate::PrintCollated()
 {
+    // Without a document the print would be a blank form of captions.
+    if (refusePrintWithoutRows()) return;
     const std::string title =
         CollatePrintTitle(registry().EntityByName(param::TDictTable), masterTable(), moduleName());
     PrintMaster(gbk::display(title), registry().EntityByName(param::TMaster), "",

@@ -23,7 +23,8 @@ public:
     void ShowResultGrid() override;
     /// The page keys, then the result line with its sums.
     void UpdatePageKeys() override;
-    /// The current master row as a block above the grid of its lines; no empty check.
+    /// The current master row as a block above the grid of its lines; refused like the
+    /// single-table print when there is no row.
     void PrintCollated() override;
 
 protected:

@@ -456,6 +456,10 @@ TEST_F(CollateFormTest, TheLinesDoNotFollowTheMasterDuringAQuery)
 TEST_F(CollateFormTest, MasterDetailPrintsTheDocumentWithItsLines)
 {
     auto form = open<TFrmQueryMDCollate>("TPurchaseOrder", "查询采购订单");
+    // Nothing queried yet: no document to print.
+    EXPECT_TRUE(printed([&] { click(form->mbtPrint()); }, "collate-md-none.pdf").isEmpty());
+    EXPECT_EQ(previews, 0);
+    EXPECT_EQ(message(), "对不起，打印操作因没有数据而取消");
     click(form->mbtQuery());
     TCustomEntity& orders = master(*form);
     ASSERT_GT(orders.RecordCount(), 0) << message();
