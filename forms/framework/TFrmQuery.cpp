@@ -21,6 +21,22 @@ namespace {
 
 constexpr int WideGridWidth = 700;
 
+// The master's grids hear of a page once it is complete, not of every step of reading it.
+class HeldMaster {
+public:
+    explicit HeldMaster(TCustomEntityList& registry)
+        : m_master(registry.EntityByName(param::TMaster))
+    {
+        m_master.DisableControls();
+    }
+    ~HeldMaster() { m_master.EnableControls(); }
+    HeldMaster(const HeldMaster&) = delete;
+    HeldMaster& operator=(const HeldMaster&) = delete;
+
+private:
+    TCustomEntity& m_master;
+};
+
 } // namespace
 
 TFrmQuery::TFrmQuery(QWidget* owner)
@@ -37,15 +53,21 @@ TFrmQuery::~TFrmQuery() = default;
 void TFrmQuery::QueryFirstPage()
 {
     m_paging.firstPage();
-    RunQuery();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQuery();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::QueryAllPages()
 {
     m_paging.allPages();
-    RunQuery();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQuery();
+        UpdatePageKeys();
+    }
     m_paging.allPagesDone();
 }
 
@@ -53,30 +75,42 @@ void TFrmQuery::QueryNextPage()
 {
     if (!m_paging.canNext()) return;
     m_paging.next();
-    RunQuery();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQuery();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::QueryPreviousPage()
 {
     if (!m_paging.canPrevious()) return;
     m_paging.previous();
-    RunQuery();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQuery();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::QueryFirstPageMD()
 {
     m_paging.firstPageMD();
-    RunQueryMD();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQueryMD();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::QueryAllPagesMD()
 {
     m_paging.allPages();
-    RunQueryMD();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQueryMD();
+        UpdatePageKeys();
+    }
     m_paging.allPagesDone();
 }
 
@@ -84,16 +118,22 @@ void TFrmQuery::QueryNextPageMD()
 {
     if (!m_paging.canNext()) return;
     m_paging.next(registry().HasRows(param::TMaster));
-    RunQueryMD();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQueryMD();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::QueryPreviousPageMD()
 {
     if (!m_paging.canPrevious()) return;
     m_paging.previous();
-    RunQueryMD();
-    UpdatePageKeys();
+    {
+        const HeldMaster held(registry());
+        RunQueryMD();
+        UpdatePageKeys();
+    }
 }
 
 void TFrmQuery::ResetQuery()

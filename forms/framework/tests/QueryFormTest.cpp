@@ -102,6 +102,21 @@ TEST_F(QueryFormTest, MasterDetailPagesForwardAndBackByTheSortKey)
     EXPECT_EQ(codes(master), first);
     EXPECT_EQ(form->paging().page, 1);
 
+    EXPECT_GT(form->registry().EntityByName("TDetailList").RecordCount(), 0) << "size rows";
+
+    // Page to the end: every document exactly once, as all pages at once list them.
+    std::vector<std::string> paged = first;
+    for (int guard = 0; guard < 1000; ++guard) {
+        form->QueryNextPageMD();
+        if (master.IsEmpty()) break;
+        const std::vector<std::string> page = codes(master);
+        EXPECT_GT(page.front(), paged.back()) << "no overlap";
+        paged.insert(paged.end(), page.begin(), page.end());
+    }
+    EXPECT_EQ(message(), "当前条件下没有数据。");
+    form->QueryAllPagesMD();
+    EXPECT_EQ(codes(master), paged) << "no gap";
+
     form->ResetQuery();
     EXPECT_TRUE(master.IsEmpty());
     EXPECT_EQ(form->paging().page, 0);
