@@ -304,7 +304,9 @@ TEST_F(CollateFormTest, PrintingRefusesAnEmptyResultAndPrintsTheRows)
     TCustomEntity& rows = master(*form);
     ASSERT_GT(rows.RecordCount(), 0);
     for (rows.First(); !rows.Eof(); rows.Next())
-        EXPECT_TRUE(text.contains(platform::fromGbk(rows.FieldByName("TOrganName").AsString())));
+        for (const char* field : {"Code", "TOrganName"})
+            EXPECT_TRUE(text.contains(platform::fromGbk(rows.FieldByName(field).AsString())))
+                << field << " of every row";
     EXPECT_TRUE(pages.front().contains(QStringLiteral("制表人：")));
 }
 
