@@ -7,6 +7,8 @@
 namespace corvo::forms {
 namespace {
 
+constexpr int EditorGap = 3; // between a query control's check box and its editor
+
 struct Column {
     int left = 0;
     int nextTop = 0;
@@ -162,16 +164,18 @@ QueryLayoutResult layoutQueryPanel(int panelWidth, const std::vector<QueryItem>&
         return result;
     }
 
-    int widest = 0, narrowest = 0, w = 0;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const int size = items[i].checkLength + items[i].width;
-        widest = i == 0 ? size : std::max(widest, size);
-        narrowest = i == 0 ? size : std::min(narrowest, size);
-        w += items[i].wide ? 1 : 0;
+    // A column is as wide as the widest control it may hold, the editor's gap beside its check
+    // box included: sized by the narrowest control, wider captions ran into the next column.
+    int widest = 0, widestNarrow = 0, w = 0;
+    for (const QueryItem& item : items) {
+        const int size = item.width + EditorGap + item.checkLength;
+        widest = std::max(widest, size);
+        if (!item.wide) widestNarrow = std::max(widestNarrow, size);
+        w += item.wide ? 1 : 0;
     }
     const int N = static_cast<int>(items.size());
     const int A = 2 * layout::QueryMargin + widest;
-    const int C = 2 * layout::QueryMargin + narrowest;
+    const int C = 2 * layout::QueryMargin + (widestNarrow > 0 ? widestNarrow : widest);
     int n = 2, m = 0;
     chooseQueryColumns(panelWidth, A, C, w, N, n, m);
 

@@ -71,7 +71,9 @@ struct QueryLayoutResult {
 
 /// The column layout of a query panel: narrow columns first, wide ones (for the ranges)
 /// after them, their numbers chosen by how many ranges there are and how wide the panel is;
-/// ranges are placed first. No items: no columns and the panel's base height.
+/// ranges are placed first. A narrow column is as wide as the widest narrow control (check
+/// box, gap and editor), a wide one as the widest control. No items: no columns and the
+/// panel's base height.
 QueryLayoutResult layoutQueryPanel(int panelWidth, const std::vector<QueryItem>& items);
 
 } // namespace corvo::forms

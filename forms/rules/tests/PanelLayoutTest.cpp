@@ -88,32 +88,49 @@ TEST(InputPanelLayout, ThreeControlsWithAMemoAreNotPlacedAhead)
 
 TEST(QueryPanelLayout, NarrowControlsOnly)
 {
-    // C = 10 + (120 + 60) + 10 = 200; W < 3C: two columns; W < 4C: three.
+    // C = 10 + (60 + 3 + 120) + 10 = 203; W < 3C: two columns; W < 4C: three.
     const std::vector<QueryItem> items(5, QueryItem{60, 120, false});
-    for (auto [width, columns] : {std::pair{599, 2}, std::pair{600, 3}, std::pair{800, 4}}) {
+    for (auto [width, columns] : {std::pair{608, 2}, std::pair{609, 3}, std::pair{812, 4}}) {
         const QueryLayoutResult r = layoutQueryPanel(width, items);
         EXPECT_EQ(r.columns, columns) << width;
         EXPECT_EQ(r.wideColumns, 0);
     }
-    const QueryLayoutResult r = layoutQueryPanel(800, items);
-    EXPECT_EQ(r.columnLefts, (std::vector<int>{10, 210, 410, 610}));
+    const QueryLayoutResult r = layoutQueryPanel(812, items);
+    EXPECT_EQ(r.columnLefts, (std::vector<int>{10, 213, 416, 619}));
     EXPECT_EQ(r.placed[0].top, 30);
     EXPECT_EQ(r.placed[4].left, 10);
     EXPECT_EQ(r.placed[4].top, 60);
     EXPECT_EQ(r.height, 100);
 }
 
+TEST(QueryPanelLayout, ColumnsHoldTheirWidestControl)
+{
+    // A longer caption widens every narrow column: no control reaches into the next one.
+    std::vector<QueryItem> items(6, QueryItem{40, 120, false});
+    items[4].width = 100;
+    const QueryLayoutResult r = layoutQueryPanel(1000, items);
+    ASSERT_GE(r.columns, 2);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const int right = r.placed[i].left + items[i].width + 3 + items[i].checkLength;
+        const int column = r.placed[i].column;
+        if (column + 1 < r.columns)
+            EXPECT_LE(right, r.columnLefts[static_cast<std::size_t>(column + 1)]) << i;
+        else
+            EXPECT_LE(right, 1000) << i;
+    }
+}
+
 TEST(QueryPanelLayout, RangesFirstInTheWideColumns)
 {
-    // One range among five: A = 10 + 240 + 60 + 10 = 320, C = 200; N >= 4w: m = 1;
-    // W = 1000 >= A + 3C = 920: four columns, the last one wide.
+    // One range among five: A = 10 + 60 + 3 + 240 + 10 = 323, C = 203; N >= 4w: m = 1;
+    // W = 1000 >= A + 3C = 932: four columns, the last one wide.
     std::vector<QueryItem> items(5, QueryItem{60, 120, false});
     items[3] = {60, 240, true};
     const QueryLayoutResult r = layoutQueryPanel(1000, items);
     ASSERT_EQ(r.columns, 4);
     ASSERT_EQ(r.wideColumns, 1);
-    // gap = (1000 - 320 - 600) / 3 = 26
-    EXPECT_EQ(r.columnLefts, (std::vector<int>{10, 236, 462, 662}));
+    // gap = (1000 - 323 - 609) / 3 = 22
+    EXPECT_EQ(r.columnLefts, (std::vector<int>{10, 235, 460, 663}));
     EXPECT_EQ(r.placed[3].column, 3);
     EXPECT_EQ(r.placed[3].top, 30);
     EXPECT_EQ(r.placed[0].column, 0);
@@ -132,7 +149,7 @@ TEST(QueryPanelLayout, WideColumnsGiveWayOnANarrowPanel)
         int columns;
         int wide;
     };
-    // A = 320, C = 200.
+    // A = 323, C = 203.
     for (const Case& c : {Case{1400, 4, 4, 4, 4}, Case{1000, 4, 4, 3, 3}, Case{700, 4, 4, 2, 2},
                           Case{1500, 2, 4, 4, 2}, Case{900, 2, 4, 3, 2}, Case{500, 2, 4, 2, 0},
                           Case{600, 1, 2, 2, 1}, Case{300, 1, 4, 2, 0}}) {
