@@ -3,14 +3,10 @@
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/framework/TFrmList.h"
+#include "forms/reports/ReportForms.h"
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
 #include "shell/TFrmMain.h"
-
-#if __has_include("forms/reports/ReportForms.h")
-#include "forms/reports/ReportForms.h"
-#define CORVO_HAS_REPORT_FORMS 1
-#endif
 
 namespace corvo::app {
 
@@ -26,9 +22,7 @@ ModuleFormRegistry::ModuleFormRegistry()
           "TFrmVerifySize",   "TFrmInvalidateSize", "TFrmInsertAccount",    "TFrmQueryAccount",
           "TFrmQueryBill",    "TFrmHelp",           "TFrmUpdateHelp",       "TFrmQueryOrganLink"})
         m_classes.emplace(name, Maker());
-#ifdef CORVO_HAS_REPORT_FORMS
     forms::registerReportForms(m_classes);
-#endif
 }
 
 bool ModuleFormRegistry::isRegistered(const std::string& className) const
