@@ -5,6 +5,7 @@
 #include "entity/Gbk.h"
 #include "forms/framework/TFrmList.h"
 #include "forms/framework/TFrmQuery.h"
+#include "forms/reports/TFrmQueryCollate.h"
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
 #include "platform/QtText.h"
@@ -178,6 +179,32 @@ TEST_F(MainWindowTest, MessageLineFlashesThenReturnsToTheStandingMessage)
     EXPECT_EQ(window->memMsg().palette().color(QPalette::WindowText), navy);
     QTRY_COMPARE_WITH_TIMEOUT(window->memMsg().text(), platform::fromGbk(window->standingMessage()),
                               2000);
+}
+
+// The program's own registry: a collated query module opens as its real form.
+TEST(MainWindowModules, ACollatedQueryModuleShowsTheCompanysRows)
+{
+    shell::TFrmLogin& login = LoginSession::instance().login();
+    ModuleFormRegistry registry;
+    shell::TFrmMain window(nullptr, &registry);
+    window.InheritFrom(login);
+    window.resize(1200, 800);
+    window.show();
+    window.SelectModuleOrGroup(gbk::fromUtf8("查询仓库"));
+    auto* form =
+        qobject_cast<forms::TFrmQueryCollate*>(window.moduleForm(gbk::fromUtf8("查询仓库")));
+    ASSERT_NE(form, nullptr);
+    QTest::mouseClick(&form->mbtQuery(), Qt::LeftButton);
+    TCustomEntity& rows = form->registry().EntityByName("TMaster");
+    ASSERT_GT(rows.RecordCount(), 0) << utf8(window.memMsg().text());
+    EXPECT_EQ(utf8(window.memMsg().text()).rfind("查询完成", 0), 0u)
+        << utf8(window.memMsg().text());
+    QDir().mkpath(QStringLiteral(CORVO_SCREENSHOT_DIR));
+    EXPECT_TRUE(
+        window.grab().save(QStringLiteral(CORVO_SCREENSHOT_DIR "/main-window-collated.png")));
+    // A module whose class is not built yet opens nothing.
+    window.SelectModuleOrGroup(gbk::fromUtf8("新增仓库"));
+    EXPECT_FALSE(window.IsModuleOpen(gbk::fromUtf8("新增仓库")));
 }
 
 TEST_F(MainWindowTest, NavigationToggleAndPicture)
