@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs server and client under Xvfb, logs in as the demo user by typing like a user, and saves
 # PNGs of the login form, the message shown after the login (with the mouse pointer over it,
-# then with the memo's context menu of Qt's own texts) and the main window.
+# then with the memo's context menu of Qt's own texts), the main window with its tree, a
+# collated query page with rows and its print preview.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -65,4 +66,21 @@ xdotool windowfocus --sync "$message"
 xdotool key Return   # closes the message ("关闭" is its default button)
 sleep 1.5
 shot 3-main-window.png
-echo "saved $out/1-login.png $out/2-messages.png $out/2b-messages-menu.png $out/3-main-window.png"
+
+# The module 查询仓库: the group 仓库 is expanded in the tree, then the module clicked.
+main=$(xdotool search --name "^Corvo$" | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$main")"
+row() { echo $((Y + 125 + 18 * $1)); }   # the tree's rows, 18 pixels apart
+xdotool mousemove --sync $((X + 53)) "$(row 3)" click 1   # the arrow of 仓库
+sleep 0.5
+xdotool mousemove --sync $((X + 120)) "$(row 6)" click 1  # 新增仓库, 修改仓库, then 查询仓库
+sleep 1.5
+xdotool key alt+q    # 查询(&Q)
+sleep 1.5
+shot 4-collated-query.png
+xdotool key alt+p    # 打印(&P): the print preview
+sleep 2
+shot 5-print-preview.png
+xdotool key Escape
+sleep 0.5
+echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview"

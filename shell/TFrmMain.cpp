@@ -105,6 +105,7 @@ TFrmMain::TFrmMain(QWidget* owner, ModuleForms* forms)
     // The window sees keys before its controls do.
     qApp->installEventFilter(this);
     resize(1024, 700);
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 // Module forms are parented to their pages; they go before the window's own parts.
