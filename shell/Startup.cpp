@@ -12,11 +12,32 @@
 
 #include <QApplication>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
 namespace corvo::shell {
+
+bool isServerAddressList(std::string_view list)
+{
+    if (list.empty() || list.size() > 200) return false;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(';', start), list.size());
+        std::string_view one = list.substr(start, end - start);
+        if (one.rfind("https://", 0) == 0) one.remove_prefix(8);
+        const std::size_t colon = one.rfind(':');
+        if (one.empty() || colon == 0 || colon == std::string_view::npos || colon + 1 == one.size())
+            return false;
+        for (char ch : one)
+            if (ch == '/' || ch == ' ' || ch == '\\') return false;
+        for (char ch : one.substr(colon + 1))
+            if (ch < '0' || ch > '9') return false;
+        start = end + 1;
+    }
+    return true;
+}
 
 int runProgram(QApplication& app, ModuleForms* forms)
 {
@@ -52,14 +73,25 @@ int runProgram(QApplication& app, ModuleForms* forms)
 
 int runSetup(int argc, char** argv)
 {
-    const char* usage = "usage: corvo setup --server HOST:PORT [--months N]   (for example "
-                        "127.0.0.1:8211; N: months the size documents look back, default 12)";
+    const char* usage =
+        "usage: corvo setup --server ADDRESS [--ca-file FILE] [--months N]   (ADDRESS: HOST:PORT "
+        "or https://HOST:PORT, several separated by \";\", for example 127.0.0.1:8211; FILE: the "
+        "CA that signed an https server's certificate; N: months the size documents look back, "
+        "default 12)";
     std::string server;
+    std::string caFile;
     int months = 12;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--server" && i + 1 < argc) {
             server = argv[++i];
+        } else if (arg == "--ca-file" && i + 1 < argc) {
+            std::error_code ec;
+            caFile = std::filesystem::absolute(argv[++i], ec).string();
+            if (ec || !std::filesystem::is_regular_file(caFile, ec)) {
+                std::cerr << "corvo setup: no such CA file: " << argv[i] << std::endl;
+                return 2;
+            }
         } else if (arg == "--months" && i + 1 < argc) {
             const std::string text = argv[++i];
             const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), months);
@@ -72,8 +104,7 @@ int runSetup(int argc, char** argv)
             return 2;
         }
     }
-    if (server.empty() || server.find('/') != std::string::npos ||
-        server.find(' ') != std::string::npos) {
+    if (!isServerAddressList(server)) {
         std::cerr << usage << std::endl;
         return 2;
     }
@@ -88,10 +119,12 @@ int runSetup(int argc, char** argv)
         saveDataSetFile(dataDir() + "Set.dll", settings);
 
         TCustomEntity ip;
-        ip.FieldDefs().Add("IP", FieldType::String, 100);
+        ip.FieldDefs().Add("IP", FieldType::String, 200);
+        if (!caFile.empty()) ip.FieldDefs().Add("CAFile", FieldType::String, 250);
         ip.CreateDataSet();
         ip.Append();
         ip.FieldByName("IP").SetAsString(gbk::fromUtf8(server));
+        if (!caFile.empty()) ip.FieldByName("CAFile").SetAsString(gbk::fromUtf8(caFile));
         ip.Post();
         saveDataSetFile(dataDir() + "IP.dll", ip);
     } catch (const std::exception& e) {

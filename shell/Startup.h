@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 class QApplication;
 
 namespace corvo::shell {
@@ -11,8 +13,12 @@ class ModuleForms;
 /// `forms` are the module forms the main window opens (nullptr: none).
 int runProgram(QApplication& app, ModuleForms* forms = nullptr);
 
-/// `corvo setup --server HOST:PORT`: writes Data/Set.dll and Data/IP.dll under the program
-/// directory. Returns the exit code; messages go to standard error.
+/// A server address as `corvo setup` takes it: HOST:PORT or https://HOST:PORT, several
+/// separated by ";".
+bool isServerAddressList(std::string_view list);
+
+/// `corvo setup --server ADDRESS [--ca-file FILE] [--months N]`: writes Data/Set.dll and
+/// Data/IP.dll under the program directory. Returns the exit code; messages go to standard error.
 int runSetup(int argc, char** argv);
 
 } // namespace corvo::shell

@@ -328,6 +328,9 @@ void TFrmLogin::logIn()
         m_ipFile.First();
         const std::string ip = gbk::toUtf8(fieldOf(m_ipFile, "IP"));
         m_connection->setUrls(remote::serverUrls(ip));
+        // An https server signed by a CA of the company's own: the CA setup wrote beside it.
+        if (const std::string ca = fieldOf(m_ipFile, "CAFile"); !ca.empty())
+            m_connection->setCaFile(gbk::toUtf8(ca));
         callLogin();
     } catch (const std::exception& e) {
         ShowError(e.what());

@@ -250,4 +250,29 @@ LoginPacket::LoginPacket(const std::string& organCode, const std::string& userCo
     SetParamData("MLogin", login.Data());
 }
 
+TestCertificates::TestCertificates()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvo-tls-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder");
+    m_dir = pattern;
+    const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+    run("openssl req -x509" + key + " -keyout ca.key -out ca.pem -days 2 -subj /CN=CorvoTestCA");
+    run("openssl req" + key + " -keyout server.key -out server.csr -subj /CN=127.0.0.1");
+    run("printf 'subjectAltName=IP:127.0.0.1\\n' > ext.cnf");
+    run("openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
+        "-extfile ext.cnf -out server.pem");
+}
+
+TestCertificates::~TestCertificates()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+}
+
+void TestCertificates::run(const std::string& command) const
+{
+    const std::string line = "cd '" + m_dir + "' && " + command + " >/dev/null 2>&1";
+    if (std::system(line.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
 } // namespace corvo::server::test

@@ -69,6 +69,23 @@ private:
     std::string m_logPath;
 };
 
+/// A CA and a server certificate for 127.0.0.1 it signed, made with the openssl tool in a
+/// folder of their own, removed when destroyed. Throws when the tool fails.
+class TestCertificates {
+public:
+    TestCertificates();
+    ~TestCertificates();
+    TestCertificates(const TestCertificates&) = delete;
+    TestCertificates& operator=(const TestCertificates&) = delete;
+
+    /// "ca.pem", "server.pem", "server.key" in the folder.
+    std::string path(const char* name) const { return m_dir + "/" + name; }
+
+private:
+    void run(const std::string& command) const;
+    std::string m_dir;
+};
+
 /// The login packet the client sends: "AppName" and the "MLogin" record with the encoded
 /// password (and new password when not empty).
 class LoginPacket : public TParamData {

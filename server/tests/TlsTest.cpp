@@ -19,40 +19,6 @@ namespace {
 namespace app = remote::appserver;
 namespace fs = std::filesystem;
 
-/// A CA and a server certificate for 127.0.0.1 it signed, made with the openssl tool.
-class Certificates {
-public:
-    Certificates()
-    {
-        std::string pattern = (fs::temp_directory_path() / "corvo-tls-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder");
-        dir = pattern;
-        const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-        run("openssl req -x509" + key +
-            " -keyout ca.key -out ca.pem -days 2 -subj /CN=CorvoTestCA");
-        run("openssl req" + key + " -keyout server.key -out server.csr -subj /CN=127.0.0.1");
-        run("printf 'subjectAltName=IP:127.0.0.1\\n' > ext.cnf");
-        run("openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
-            "-extfile ext.cnf -out server.pem");
-    }
-    ~Certificates()
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
-    std::string path(const char* name) const { return (dir / name).string(); }
-
-private:
-    void run(const std::string& command) const
-    {
-        const std::string line = "cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1";
-        if (std::system(line.c_str()) != 0) throw std::runtime_error("failed: " + command);
-    }
-
-    fs::path dir;
-};
-
 bool login(remote::TIntellegentWebconn& conn)
 {
     LoginPacket packet("DEMO", "admin", "admin");
@@ -61,7 +27,7 @@ bool login(remote::TIntellegentWebconn& conn)
 
 TEST(Tls, ServesHttpsToAClientThatTrustsItsCa)
 {
-    const Certificates certificates;
+    const TestCertificates certificates;
     ServerProcess server(makeDemoDatabase(), {"--tls-cert", certificates.path("server.pem"),
                                               "--tls-key", certificates.path("server.key")});
     ASSERT_EQ(server.url().rfind("https://127.0.0.1:", 0), 0u) << server.url();
@@ -89,7 +55,7 @@ TEST(Tls, ServesHttpsToAClientThatTrustsItsCa)
 
 TEST(Tls, RefusesToStartWithoutItsKey)
 {
-    const Certificates certificates;
+    const TestCertificates certificates;
     std::string out;
     EXPECT_NE(runServerCommand({"serve", "--listen", "127.0.0.1:0", "--db", makeDemoDatabase(),
                                 "--tls-cert", certificates.path("server.pem"), "--tls-key",

@@ -467,5 +467,63 @@ TEST(MessageDialogTest, InformationShowsOnlyCloseWhichIsTheDefault)
     platform::setModalInterceptor({});
 }
 
+TEST(SetupCommand, AddressesItTakesAndRefuses)
+{
+    struct Case {
+        const char* address;
+        bool taken;
+    };
+    for (const Case& c :
+         {Case{"127.0.0.1:8211", true}, Case{"https://shop.example:443", true},
+          Case{"10.0.0.1:8211;10.0.0.2:8211", true}, Case{"https://a:1;http://b:2", false},
+          Case{"127.0.0.1", false}, Case{"host:80/path", false}, Case{"a b:1", false},
+          Case{"", false}, Case{"a:1;", false}, Case{"a:x", false}})
+        EXPECT_EQ(isServerAddressList(c.address), c.taken) << c.address;
+}
+
+// An https server signed by the company's own CA: the CA given to setup is what the login
+// trusts; without it the certificate is refused in Chinese.
+TEST(LoginOverHttps, TheCaFileGivenToSetupIsTrusted)
+{
+    const server::test::TestCertificates certificates;
+    server::test::ServerProcess server(server::test::makeDemoDatabase(),
+                                       {"--tls-cert", certificates.path("server.pem"), "--tls-key",
+                                        certificates.path("server.key")});
+    const std::string address = "https://127.0.0.1:" + std::to_string(server.port());
+    char dir[] = "/tmp/corvo-home-XXXXXX";
+    const std::string home = mkdtemp(dir);
+    setenv("CORVO_HOME", home.c_str(), 1);
+    std::vector<std::string> errors;
+    platform::setModalInterceptor([&](QDialog& d) {
+        if (auto* m = qobject_cast<TFrmQVDialog*>(&d); m && d.windowTitle() == "严重错误信息")
+            errors.push_back(m->memo().toPlainText().toStdString());
+        return 0;
+    });
+    auto logIn = [&](std::vector<std::string> args) {
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        EXPECT_EQ(runSetup(static_cast<int>(argv.size()), argv.data()), 0);
+        TFrmLogin form;
+        form.show();
+        form.sedTOrganCode().setText("DEMO");
+        form.sedCode().setText("admin");
+        form.sedPassWord().setText("admin");
+        QTest::mouseClick(&form.mbtLogin(), Qt::LeftButton);
+        return form.resultFlag();
+    };
+    EXPECT_EQ(
+        logIn({"corvo", "setup", "--server", address, "--ca-file", certificates.path("ca.pem")}), 1)
+        << (errors.empty() ? "" : errors.front());
+    errors.clear();
+    EXPECT_EQ(logIn({"corvo", "setup", "--server", address}), 0);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_THAT(errors.front(), HasSubstr("证书"));
+    platform::setModalInterceptor({});
+    unsetenv("CORVO_HOME");
+    std::error_code ec;
+    fs::remove_all(home, ec);
+}
+
 } // namespace
 } // namespace corvo::shell
