@@ -2,6 +2,7 @@
 // buttons, opening, activating and closing module pages (nine at most), the message line.
 #include "LoginSession.h"
 #include "app/ModuleFormRegistry.h"
+#include "controls/TSafeEdit.h"
 #include "entity/Gbk.h"
 #include "forms/framework/TFrmList.h"
 #include "forms/framework/TFrmQuery.h"
@@ -9,6 +10,9 @@
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
 #include "platform/QtText.h"
+#include "server/tests/ServerProcess.h"
+#include "shell/Startup.h"
+#include "shell/TFrmLogin.h"
 #include "shell/TFrmMain.h"
 
 #include <QApplication>
@@ -20,7 +24,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace corvo::app {
 namespace {
@@ -205,6 +212,63 @@ TEST(MainWindowModules, ACollatedQueryModuleShowsTheCompanysRows)
     // A module whose class is not built yet opens nothing.
     window.SelectModuleOrGroup(gbk::fromUtf8("新增仓库"));
     EXPECT_FALSE(window.IsModuleOpen(gbk::fromUtf8("新增仓库")));
+}
+
+std::set<std::string> leaves(QTreeWidget& tree)
+{
+    std::set<std::string> out;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it)
+        if ((*it)->childCount() == 0) out.insert(utf8((*it)->text(0)));
+    return out;
+}
+
+// Each demo user in a home of their own: the tree holds exactly what the database grants.
+TEST(MainWindowRights, EachUserSeesOnlyTheModulesGranted)
+{
+    server::test::ServerProcess server(server::test::makeDemoDatabase());
+    const std::string url = server.url();
+    std::string hostPort = url.substr(7, url.find('/', 7) - 7);
+    struct Case {
+        const char* organ;
+        const char* user;
+        std::set<std::string> modules;
+    };
+    const std::set<std::string> store = {"新增销售日报", "修改销售日报", "查询销售日报",
+                                         "审核销售日报", "作废销售日报", "新增销售出库",
+                                         "修改销售出库", "查询销售出库", "审核销售出库",
+                                         "作废销售出库", "库存查询",     "操作手册"};
+    const std::set<std::string> buying = {
+        "新增采购订单",   "修改采购订单",   "查询采购订单",   "审核采购订单", "作废采购订单",
+        "新增采购入库",   "修改采购入库",   "查询采购入库",   "审核采购入库", "作废采购入库",
+        "登记供应商发票", "查询供应商发票", "作废供应商发票", "登记付款单",   "审核付款单",
+        "查询付款单",     "作废付款单",     "新增商品",       "修改商品",     "查询商品",
+        "作废商品",       "库存查询"};
+    for (const Case& c : {Case{"LS", "clerk", store}, Case{"DEMO", "buyer", buying}}) {
+        char dir[] = "/tmp/corvo-rights-XXXXXX";
+        const std::string home = mkdtemp(dir);
+        setenv("CORVO_HOME", home.c_str(), 1);
+        std::string a0 = "corvo", a1 = "setup", a2 = "--server";
+        char* argv[] = {a0.data(), a1.data(), a2.data(), hostPort.data()};
+        ASSERT_EQ(shell::runSetup(4, argv), 0);
+        platform::setModalInterceptor([](QDialog&) { return 0; });
+        shell::TFrmLogin login;
+        login.show();
+        login.sedTOrganCode().setText(QString::fromUtf8(c.organ));
+        login.sedCode().setText(QString::fromUtf8(c.user));
+        login.sedPassWord().setText(QString::fromUtf8(c.user));
+        QTest::mouseClick(&login.mbtLogin(), Qt::LeftButton);
+        platform::setModalInterceptor({});
+        ASSERT_EQ(login.resultFlag(), 1) << c.user;
+        ModuleFormRegistry registry;
+        shell::TFrmMain window(nullptr, &registry);
+        window.InheritFrom(login);
+        window.show();
+        EXPECT_EQ(leaves(window.trvMain()), c.modules) << c.user;
+        window.close();
+        unsetenv("CORVO_HOME");
+        std::error_code ec;
+        std::filesystem::remove_all(home, ec);
+    }
 }
 
 TEST_F(MainWindowTest, NavigationToggleAndPicture)
