@@ -1,5 +1,6 @@
 #include "TFrmQueryCollate.h"
 
+#include "XlsxExport.h"
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
@@ -11,6 +12,7 @@
 #include "platform/QtText.h"
 
 #include <QEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -121,7 +123,7 @@ void TFrmQueryCollate::buildScreen()
     connect(m_next, &QPushButton::clicked, this, [this] { RunQueryStep(QueryStep::Next); });
     connect(m_previous, &QPushButton::clicked, this, [this] { RunQueryStep(QueryStep::Previous); });
     connect(m_reset, &QPushButton::clicked, this, [this] { guarded([this] { ResetQuery(); }); });
-    connect(m_foo, &QPushButton::clicked, this, [this] { ConfirmPick(); });
+    connect(m_foo, &QPushButton::clicked, this, [this] { ExcelClicked(); });
     connect(m_print, &QPushButton::clicked, this, [this] { guarded([this] { PrintCollated(); }); });
 }
 
@@ -311,6 +313,31 @@ void TFrmQueryCollate::PrintCollated()
     const std::string title =
         CollatePrintTitle(registry().EntityByName(param::TDictTable), masterTable(), moduleName());
     PrintResult(gbk::display(title), master, "");
+}
+
+void TFrmQueryCollate::ExcelClicked()
+{
+    if (!messageLine()) {
+        ConfirmPick();
+        return;
+    }
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出到Excel文件"), {},
+                                                      QStringLiteral("Excel 文件 (*.xlsx)"));
+    if (file.isEmpty()) return;
+    const QString path = file.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)
+                             ? file
+                             : file + QStringLiteral(".xlsx");
+    try {
+        ExportResults(path.toStdString());
+        ShowStatusText("查询结果已导出到“" + path.toStdString() + "”。");
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TFrmQueryCollate::ExportResults(const std::string& path)
+{
+    ExportToXlsx(path, {{gbk::toUtf8(masterTable()), dgeMaster().dataSet()}});
 }
 
 void TFrmQueryCollate::ConfirmPick()

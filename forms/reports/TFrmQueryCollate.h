@@ -60,6 +60,12 @@ public:
     /// "Excel(&E)" and a double click: a picking dialog closes with OK; in the main window
     /// nothing happens.
     void ConfirmPick();
+    /// "Excel(&E)": in the main window the shown results go to an .xlsx file the user
+    /// chooses; a picking dialog closes with OK as with a double click.
+    void ExcelClicked();
+    /// The shown results into the file (the result grid; the master/detail form adds its
+    /// lines as a second sheet). Throws "导出Excel文件失败：..." when it cannot be written.
+    virtual void ExportResults(const std::string& path);
 
 protected:
     /// On the first show: the condition panel, the presets, a client table's cached rows, the

@@ -1,5 +1,6 @@
 #include "TFrmQueryMDCollate.h"
 
+#include "XlsxExport.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
@@ -135,6 +136,12 @@ void TFrmQueryMDCollate::MasterCursor::dataSetChanged(TClientDataSet& dataSet, D
     TCustomEntityList& registry = m_form.registry();
     if (!registry.EntityByName(param::TDetailQuery).Active()) return;
     m_form.guarded([&] { m_form.QueryDetailOfMaster(registry.EntityByName(param::TMaster)); });
+}
+
+void TFrmQueryMDCollate::ExportResults(const std::string& path)
+{
+    ExportToXlsx(path, {{gbk::toUtf8(masterTable()), dgeMaster().dataSet()},
+                        {gbk::toUtf8(masterTable()) + "List", dgeDetailQuery().dataSet()}});
 }
 
 } // namespace corvo::forms

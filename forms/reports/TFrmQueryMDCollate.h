@@ -26,6 +26,8 @@ public:
     /// The current master row as a block above the grid of its lines; refused like the
     /// single-table print when there is no row.
     void PrintCollated() override;
+    /// The documents, then their lines as a second sheet.
+    void ExportResults(const std::string& path) override;
 
 protected:
     void FormShow() override;

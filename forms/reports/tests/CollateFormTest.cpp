@@ -5,6 +5,7 @@
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
+#include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/reports/ReportForms.h"
@@ -26,6 +27,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -491,6 +493,54 @@ TEST_F(CollateFormTest, TheMainWindowMakesTheFormsByName)
     EXPECT_TRUE(dynamic_cast<TFrmQueryCollate*>(single.get()));
     EXPECT_FALSE(dynamic_cast<TFrmQueryMDCollate*>(single.get()));
     EXPECT_TRUE(dynamic_cast<TFrmQueryMDCollate*>(md.get()));
+}
+
+// An .xlsx is a zip of XML: the sheets' rows, shared texts and cell kinds read back.
+std::string unzipped(const QString& file, const char* member)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, QString::fromLatin1(member)});
+    unzip.waitForFinished(30000);
+    return unzip.readAllStandardOutput().toStdString();
+}
+
+int count(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(CollateFormTest, ExportsTheDocumentsAndTheirLinesToAWorkbook)
+{
+    auto form = open<TFrmQueryMDCollate>("TSaleOrder", "查询销售订单");
+    click(form->mbtAll());
+    TCustomEntity& orders = master(*form);
+    ASSERT_GT(orders.RecordCount(), 0) << message();
+    QApplication::processEvents();
+    const int lineCount = form->dgeDetailQuery().dataSet()->RecordCount();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("orders.xlsx"));
+    form->ExportResults(file.toStdString());
+
+    const std::string sheet = unzipped(file, "xl/worksheets/sheet1.xml");
+    const std::string texts = unzipped(file, "xl/sharedStrings.xml");
+    ASSERT_FALSE(sheet.empty());
+    EXPECT_EQ(count(sheet, "<row "), orders.RecordCount() + 1) << "a title row, then every order";
+    for (orders.First(); !orders.Eof(); orders.Next())
+        EXPECT_NE(texts.find(gbk::toUtf8(orders.FieldByName("Code").AsString())),
+                  std::string::npos);
+    EXPECT_NE(texts.find(gbk::toUtf8(orders.FieldByName("Code").DisplayLabel())),
+              std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"A2\""), std::string::npos);
+    // Numbers are written as numbers: a cell with a value and no text kind.
+    EXPECT_GT(count(sheet, "<v>") - count(sheet, "t=\"s\""), 0);
+
+    const std::string lines = unzipped(file, "xl/worksheets/sheet2.xml");
+    EXPECT_EQ(count(lines, "<row "), lineCount + 1) << "the lines the detail grid shows";
+
+    EXPECT_THROW(form->ExportResults("/nonexistent-dir/x.xlsx"), Error);
 }
 
 } // namespace
