@@ -386,7 +386,8 @@ TEST(ServerCallTest, EmptyClassGuidIsRefusedBeforeConnecting)
 struct HttpsTest : ::testing::Test {
     HttpsTest()
     {
-        caFile = ::testing::TempDir() + "corvo-test-ca.pem";
+        // One file per process: tests run side by side and each has a CA of its own.
+        caFile = ::testing::TempDir() + "corvo-test-ca-" + std::to_string(::getpid()) + ".pem";
         std::ofstream(caFile) << certificates.caPem;
         conn.setServerGUID(EchoClass);
     }
