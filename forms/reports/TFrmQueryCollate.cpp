@@ -9,6 +9,7 @@
 #include "entity/TCustomEntityList.h"
 #include "forms/rules/CollateRules.h"
 #include "platform/DataGrid.h"
+#include "platform/Modal.h"
 #include "platform/QtText.h"
 
 #include <QEvent>
@@ -321,8 +322,14 @@ void TFrmQueryCollate::ExcelClicked()
         ConfirmPick();
         return;
     }
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出到Excel文件"), {},
-                                                      QStringLiteral("Excel 文件 (*.xlsx)"));
+    // Through execModal like every modal dialog, so it can be answered without a user.
+    QFileDialog chooser(this, QStringLiteral("导出到Excel文件"), {},
+                        QStringLiteral("Excel 文件 (*.xlsx)"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    if (platform::execModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const QString file = chooser.selectedFiles().front();
     if (file.isEmpty()) return;
     const QString path = file.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)
                              ? file

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -315,7 +316,15 @@ TEST_F(CollateFormTest, PrintingRefusesAnEmptyResultAndPrintsTheRows)
 TEST_F(CollateFormTest, APickingDialogClosesWithOkInsideTheWindowNothingHappens)
 {
     auto embedded = open("TWarehouse", "查询仓库");
+    int asked = 0;
+    // Inside the window the button asks where to export; cancelled, nothing else happens.
+    platform::setModalInterceptor([&](QDialog& d) {
+        asked += qobject_cast<QFileDialog*>(&d) ? 1 : 0;
+        return 0;
+    });
     click(embedded->mbtFoo());
+    platform::setModalInterceptor({});
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(embedded->resultFlag(), 0);
     EXPECT_TRUE(embedded->isVisible());
 
