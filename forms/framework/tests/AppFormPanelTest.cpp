@@ -163,10 +163,16 @@ TEST_F(AppFormTest, QueryPanelOffersTheQueryColumnsRangesInWideColumns)
         EXPECT_EQ(control->y() % 30, 0);
         EXPECT_GE(control->y(), 30);
         lowest = std::max(lowest, control->y());
-        if (!control->IsRange()) {
-            EXPECT_LT(control->x(), list.ControlByName("HappenDate").x())
-                << "narrow columns come before the wide one";
+        // No control reaches into the next one of its row, and none leaves the panel.
+        for (int j = 0; j < list.Count(); ++j) {
+            controls::TQueryControl* other = list.Items(j);
+            if (other == control || other->y() != control->y() || other->x() <= control->x())
+                continue;
+            EXPECT_LE(control->x() + control->width() + 3 + control->CheckLength(), other->x())
+                << i << " " << j;
         }
+        EXPECT_LE(control->x() + control->width() + 3 + control->CheckLength(),
+                  queryPanel->width());
     }
     EXPECT_EQ(queryPanel->height(), lowest + 40);
 }
