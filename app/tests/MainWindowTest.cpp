@@ -180,6 +180,9 @@ TEST_F(MainWindowTest, MessageLineFlashesThenReturnsToTheStandingMessage)
     form->ShowStatusText(std::string(37 * 3, '\0').replace(0, 111, std::string(37, 'x')).c_str());
     EXPECT_EQ(window->memMsg().font().pointSize(), 12);
 
+    EXPECT_EQ(window->tmrMsgFlash().interval(), 200);
+    EXPECT_EQ(window->tmrMsg().interval(), 30000);
+    EXPECT_FALSE(window->tmrMsg().isActive()) << "the return waits for the flashing to end";
     window->tmrMsgFlash().setInterval(1);
     window->tmrMsg().setInterval(5);
     QTRY_VERIFY_WITH_TIMEOUT(!window->tmrMsgFlash().isActive(), 2000);
