@@ -253,6 +253,22 @@ private:
     bool m_pendingNotice = false;
 };
 
+/// Holds a dataset's controls off for a scope: they hear of its changes once, when it ends
+/// (on every way out).
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(TClientDataSet& dataSet) : m_dataSet(dataSet)
+    {
+        m_dataSet.DisableControls();
+    }
+    ~ControlsDisabled() { m_dataSet.EnableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    TClientDataSet& m_dataSet;
+};
+
 template <typename Pred> void TClientDataSet::deleteVisibleRowsWhere(Pred pred)
 {
     checkWritable();

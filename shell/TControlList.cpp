@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <algorithm>
 
 namespace corvo::shell {
 
@@ -29,8 +30,7 @@ bool TControlList::add(QWidget& control)
 
 bool TControlList::has(const std::string& name) const
 {
-    return byName(name) != nullptr ||
-           std::any_of(m_controls.begin(), m_controls.end(),
+    return std::any_of(m_controls.begin(), m_controls.end(),
                        [&](const Entry& e) { return gbk::equalsIgnoreCase(e.name, name); });
 }
 

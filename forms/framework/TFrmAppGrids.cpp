@@ -15,18 +15,6 @@ namespace {
 
 enum class Rows { First, All };
 
-// Lets the dataset repaint its controls again on every way out.
-class ControlsHeld {
-public:
-    explicit ControlsHeld(TClientDataSet& ds) : m_ds(ds) { m_ds.DisableControls(); }
-    ~ControlsHeld() { m_ds.EnableControls(); }
-    ControlsHeld(const ControlsHeld&) = delete;
-    ControlsHeld& operator=(const ControlsHeld&) = delete;
-
-private:
-    TClientDataSet& m_ds;
-};
-
 int widestLine(const QFontMetrics& metrics, const std::string& caption, bool multiLine)
 {
     if (!multiLine) return metrics.horizontalAdvance(platform::fromGbk(caption));
@@ -42,7 +30,7 @@ void sizeColumns(platform::DataGrid& grid, Rows rows)
 {
     TClientDataSet* shown = grid.dataSet();
     if (!shown || !shown->Active()) return;
-    ControlsHeld held(*shown);
+    const ControlsDisabled held(*shown);
     grid.dropColumns();
     const platform::DataGridModel& model = grid.gridModel();
     const int count = model.columnCount();
@@ -119,7 +107,7 @@ void TFrmApp::CopySelectedRows(platform::DataGrid& grid, TCustomEntity& entity)
     }
     const Bookmark current = ds->GetBookmark();
     {
-        ControlsHeld held(*ds);
+        const ControlsDisabled held(*ds);
         for (const Bookmark& row : marked) {
             ds->GotoBookmark(row);
             entity.UpsertRecord(*ds);

@@ -21,22 +21,6 @@ namespace {
 
 constexpr int WideGridWidth = 700;
 
-// The master's grids hear of a page once it is complete, not of every step of reading it.
-class HeldMaster {
-public:
-    explicit HeldMaster(TCustomEntityList& registry)
-        : m_master(registry.EntityByName(param::TMaster))
-    {
-        m_master.DisableControls();
-    }
-    ~HeldMaster() { m_master.EnableControls(); }
-    HeldMaster(const HeldMaster&) = delete;
-    HeldMaster& operator=(const HeldMaster&) = delete;
-
-private:
-    TCustomEntity& m_master;
-};
-
 } // namespace
 
 TFrmQuery::TFrmQuery(QWidget* owner)
@@ -54,7 +38,8 @@ void TFrmQuery::QueryFirstPage()
 {
     m_paging.firstPage();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQuery();
         UpdatePageKeys();
     }
@@ -64,7 +49,8 @@ void TFrmQuery::QueryAllPages()
 {
     m_paging.allPages();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQuery();
         UpdatePageKeys();
     }
@@ -76,7 +62,8 @@ void TFrmQuery::QueryNextPage()
     if (!m_paging.canNext()) return;
     m_paging.next();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQuery();
         UpdatePageKeys();
     }
@@ -87,7 +74,8 @@ void TFrmQuery::QueryPreviousPage()
     if (!m_paging.canPrevious()) return;
     m_paging.previous();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQuery();
         UpdatePageKeys();
     }
@@ -97,7 +85,8 @@ void TFrmQuery::QueryFirstPageMD()
 {
     m_paging.firstPageMD();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQueryMD();
         UpdatePageKeys();
     }
@@ -107,7 +96,8 @@ void TFrmQuery::QueryAllPagesMD()
 {
     m_paging.allPages();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQueryMD();
         UpdatePageKeys();
     }
@@ -119,7 +109,8 @@ void TFrmQuery::QueryNextPageMD()
     if (!m_paging.canNext()) return;
     m_paging.next(registry().HasRows(param::TMaster));
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQueryMD();
         UpdatePageKeys();
     }
@@ -130,7 +121,8 @@ void TFrmQuery::QueryPreviousPageMD()
     if (!m_paging.canPrevious()) return;
     m_paging.previous();
     {
-        const HeldMaster held(registry());
+        // The master's grids hear of a page once it is complete.
+        const ControlsDisabled held(registry().EntityByName(param::TMaster));
         RunQueryMD();
         UpdatePageKeys();
     }
@@ -188,22 +180,23 @@ bool TFrmQuery::RecordDetailDelete()
     return true;
 }
 
-void TFrmQuery::ClearDetailChanges()
+void TFrmQuery::emptyWhereRegistered(std::initializer_list<std::string_view> names)
 {
-    for (std::string_view name : {param::TDetailInsert, param::TDetailUpdate, param::TDetailDelete})
+    for (std::string_view name : names)
         if (registry().HasEntity(name)) {
             TCustomEntity& changes = registry().EntityByName(name);
             if (changes.Active()) changes.EmptyDataSet();
         }
 }
 
+void TFrmQuery::ClearDetailChanges()
+{
+    emptyWhereRegistered({param::TDetailInsert, param::TDetailUpdate, param::TDetailDelete});
+}
+
 void TFrmQuery::ClearDetailListChanges()
 {
-    for (const char* name : {"TDetailListInsert", "TDetailListUpdate", "TDetailListDelete"})
-        if (registry().HasEntity(name)) {
-            TCustomEntity& changes = registry().EntityByName(name);
-            if (changes.Active()) changes.EmptyDataSet();
-        }
+    emptyWhereRegistered({"TDetailListInsert", "TDetailListUpdate", "TDetailListDelete"});
     ClearDetailChanges();
 }
 

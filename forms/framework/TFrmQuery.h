@@ -4,6 +4,8 @@
 #include "entity/TSQLAdder.h"
 #include "forms/rules/QueryPaging.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -72,6 +74,8 @@ public:
 
 private:
     bool run(bool masterDetail);
+    bool callQuery(int32_t method);
+    void emptyWhereRegistered(std::initializer_list<std::string_view> names);
     std::string userName();
     bool ownerConditionApplies();
 
