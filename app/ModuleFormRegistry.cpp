@@ -3,6 +3,7 @@
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/framework/TFrmList.h"
+#include "forms/documents/DocumentForms.h"
 #include "forms/reports/ReportForms.h"
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
@@ -23,6 +24,7 @@ ModuleFormRegistry::ModuleFormRegistry()
           "TFrmQueryBill",    "TFrmHelp",           "TFrmUpdateHelp",       "TFrmQueryOrganLink"})
         m_classes.emplace(name, Maker());
     forms::registerReportForms(m_classes);
+    forms::registerDocumentForms(m_classes);
 }
 
 bool ModuleFormRegistry::isRegistered(const std::string& className) const
