@@ -3,6 +3,7 @@
 #include "forms/rules/DictColumn.h"
 #include "shell/TFrmBase.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -136,6 +137,10 @@ public:
     /// shows "没有指定服务器GUID，无法连接服务器！".
     void ConnectServer(const std::string& guid);
     std::shared_ptr<remote::Tveldatadispatch> GetServer();
+    /// Sends the form's packet to a method of an application server (class GUID, DispID); on
+    /// true the packet holds the reply. Throws "无法建立连接，请检查网络及连接参数" without a
+    /// connection, and the call's errors.
+    bool CallAppServer(std::string_view classGuid, int32_t method);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

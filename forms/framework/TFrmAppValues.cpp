@@ -11,6 +11,7 @@
 #include "forms/rules/ValueValidation.h"
 #include "internal/FormAdapters.h"
 #include "platform/Modal.h"
+#include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
 
 #include <QMessageBox>
@@ -124,6 +125,13 @@ std::shared_ptr<remote::Tveldatadispatch> TFrmApp::GetServer()
     remote::TIntellegentWebconn* web = connection();
     if (!web) throw Error("无法建立连接，请检查网络及连接参数");
     return web->GetServer();
+}
+
+bool TFrmApp::CallAppServer(std::string_view classGuid, int32_t method)
+{
+    remote::TIntellegentWebconn* web = connection();
+    if (!web) throw Error("无法建立连接，请检查网络及连接参数");
+    return remote::CallServer(*web, classGuid, method, submitPacket());
 }
 
 } // namespace corvo::forms

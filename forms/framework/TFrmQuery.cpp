@@ -11,7 +11,6 @@
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
 #include "remote/AppServers.h"
-#include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
 
 #include <QScopeGuard>
@@ -263,18 +262,12 @@ void TFrmQuery::AfterQueryMD()
 
 bool TFrmQuery::CallQuery1()
 {
-    remote::TIntellegentWebconn* web = connection();
-    if (!web) throw Error("无法建立连接，请检查网络及连接参数");
-    return remote::CallServer(*web, remote::appserver::Query, remote::appserver::query::SingleTable,
-                              submitPacket());
+    return CallAppServer(remote::appserver::Query, remote::appserver::query::SingleTable);
 }
 
 bool TFrmQuery::CallQuery3()
 {
-    remote::TIntellegentWebconn* web = connection();
-    if (!web) throw Error("无法建立连接，请检查网络及连接参数");
-    return remote::CallServer(*web, remote::appserver::Query,
-                              remote::appserver::query::MasterDetail, submitPacket());
+    return CallAppServer(remote::appserver::Query, remote::appserver::query::MasterDetail);
 }
 
 bool TFrmQuery::ownerConditionApplies()
