@@ -57,24 +57,7 @@ private:
 
     const std::set<std::string>& granted()
     {
-        if (m_granted) return *m_granted;
-        m_granted.emplace();
-        const storage::Rows rights =
-            m_tx.query("SELECT \"TModuleID\" FROM \"TUserModule\" WHERE \"TUserID\" = ?",
-                       std::vector<storage::Value>{storage::Value(m_userId)});
-        for (const auto& row : rights.rows)
-            m_granted->insert(gbk::upper(text(row[0])));
-        const storage::Rows groups =
-            m_tx.query("SELECT \"TModulesID\", \"TModuleID\" FROM \"TModuleGroup\"");
-        // Twice, as the module tree does: a granted group brings its members, a granted
-        // group's sub-group brings its own.
-        for (int pass = 0; pass < 2; ++pass) {
-            std::set<std::string> added;
-            for (const auto& row : groups.rows)
-                if (m_granted->count(gbk::upper(text(row[0]))))
-                    added.insert(gbk::upper(text(row[1])));
-            m_granted->insert(added.begin(), added.end());
-        }
+        if (!m_granted) m_granted = heldModuleIds(m_tx, m_userId);
         return *m_granted;
     }
 
@@ -85,6 +68,27 @@ private:
 };
 
 } // namespace
+
+std::set<std::string> heldModuleIds(storage::Transaction& tx, const std::string& userId)
+{
+    std::set<std::string> held;
+    const storage::Rows rights =
+        tx.query("SELECT \"TModuleID\" FROM \"TUserModule\" WHERE \"TUserID\" = ?",
+                 std::vector<storage::Value>{storage::Value(userId)});
+    for (const auto& row : rights.rows)
+        held.insert(gbk::upper(text(row[0])));
+    const storage::Rows groups =
+        tx.query("SELECT \"TModulesID\", \"TModuleID\" FROM \"TModuleGroup\"");
+    // Twice, as the module tree does: a granted group brings its members, a granted group's
+    // sub-group brings its own.
+    for (int pass = 0; pass < 2; ++pass) {
+        std::set<std::string> added;
+        for (const auto& row : groups.rows)
+            if (held.count(gbk::upper(text(row[0])))) added.insert(gbk::upper(text(row[1])));
+        held.insert(added.begin(), added.end());
+    }
+    return held;
+}
 
 std::string documentOf(const schema::Dictionary& dictionary, std::string_view table)
 {

@@ -3,6 +3,7 @@
 #include "server/schema/Dictionary.h"
 #include "server/storage/Database.h"
 
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace corvo::server {
 /// The table whose rows a table's rows are lines of (TStockOutListSize → TStockOutList →
 /// TStockOut); the table itself when it is no line of another.
 std::string documentOf(const schema::Dictionary& dictionary, std::string_view table);
+
+/// The ObjIDs (upper-cased) of the modules the user holds: granted directly or through a
+/// granted group, two levels deep, as the client's module tree expands them.
+std::set<std::string> heldModuleIds(storage::Transaction& tx, const std::string& userId);
 
 /// Refuses a read of a document table the user holds no module on. A document table is the
 /// main table (TMasterName) of a module that is not copied to the client, with its lines and
