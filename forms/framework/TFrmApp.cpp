@@ -109,6 +109,11 @@ void TFrmApp::buildLayout()
     column->addWidget(m_bottom);
 }
 
+void TFrmApp::RenewFormKey()
+{
+    m_formKey = NewGUIDString();
+}
+
 void TFrmApp::setHost(QWidget* mainWindow, QLabel* messageLine, QLabel* statusLabel)
 {
     m_host = mainWindow;

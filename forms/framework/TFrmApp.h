@@ -55,6 +55,8 @@ public:
 
     // The state.
     const std::string& formKey() const noexcept { return m_formKey; }
+    /// A new form key: the ObjID of the next document a master/detail entry saves.
+    void RenewFormKey();
     const std::string& owner() const noexcept { return m_owner; }
     TParamData& submitPacket() noexcept { return *m_submitPacket; }
     TCustomEntity& translations() noexcept { return *m_translations; }

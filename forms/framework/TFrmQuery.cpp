@@ -156,8 +156,11 @@ void TFrmQuery::PickDetailProducts()
     for (const Bookmark& row : rows) {
         products.GotoBookmark(row);
         AddPickedRow(detail, products, table);
+        DetailLinePicked();
     }
 }
+
+void TFrmQuery::DetailLinePicked() {}
 
 bool TFrmQuery::RecordDetailInsert()
 {

@@ -47,7 +47,10 @@ public:
     virtual void QueryPreviousPageMD();
     virtual void ResetQuery();
     virtual void UpdatePageKeys();
+    /// Each chosen product becomes a TDetail row, followed by DetailLinePicked on it.
     virtual void PickDetailProducts();
+    /// The current TDetail row was just made from a picked product; the base does nothing.
+    virtual void DetailLinePicked();
     virtual bool RecordDetailInsert();
     virtual bool RecordDetailChange();
     virtual bool RecordDetailDelete();

@@ -4,6 +4,7 @@
 #include "entity/Error.h"
 #include "entity/TCustomEntityList.h"
 #include "platform/Modal.h"
+#include "platform/QtText.h"
 
 #include <QPushButton>
 #include <QResizeEvent>
@@ -54,11 +55,13 @@ void TFrmQueryCondition::resizeEvent(QResizeEvent* event)
     if (m_laidOut && queryControls()) LayoutQueryPanel(pnlClient(), *queryControls());
 }
 
-void ChooseQueryConditions(TFrmQuery& caller, std::string_view table, TSQLAdder& into)
+void ChooseQueryConditions(TFrmQuery& caller, std::string_view table, TSQLAdder& into,
+                           std::string_view caption)
 {
     TFrmQueryCondition dialog(&caller);
     dialog.setModuleName(caller.moduleName());
     dialog.PrepareFor(table);
+    if (!caption.empty()) dialog.setWindowTitle(platform::fromUtf8(caption));
     platform::execModal(dialog);
     if (dialog.resultFlag() != 1) throw Error("查询操作被用户取消。");
     TSQLAdder& chosen = dialog.clauses();

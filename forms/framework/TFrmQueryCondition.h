@@ -33,7 +33,8 @@ private:
 
 /// The caller's side of the custom query: shows the condition dialog for the table with the
 /// caller's context and module, and copies its clauses into `into`. Throws
-/// "查询操作被用户取消。" when the user closed the dialog.
-void ChooseQueryConditions(TFrmQuery& caller, std::string_view table, TSQLAdder& into);
+/// "查询操作被用户取消。" when the user closed the dialog. A caption (UTF-8) titles the dialog.
+void ChooseQueryConditions(TFrmQuery& caller, std::string_view table, TSQLAdder& into,
+                           std::string_view caption = {});
 
 } // namespace corvo::forms
