@@ -277,6 +277,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
     const Column& column = m_columns[static_cast<std::size_t>(index.column())];
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
         try {
             return cellText(index.row(), column);
         } catch (const std::exception&) {
@@ -288,6 +289,46 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (!m_editable || !index.isValid() || !m_dataSet || m_dataSet->ReadOnly() ||
+        index.column() >= static_cast<int>(m_columns.size()))
+        return flags;
+    if (isBinary(m_columns[static_cast<std::size_t>(index.column())].type)) return flags;
+    return flags | Qt::ItemIsEditable;
+}
+
+bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    const Column& column = m_columns[static_cast<std::size_t>(index.column())];
+    const std::string text = toGbk(value.toString());
+    try {
+        if (m_dataSet->State() == DataSetState::Browse) {
+            const Bookmark row = bookmarkAt(index.row());
+            if (!row.isValid()) return false;
+            if (!(m_dataSet->GetBookmark() == row)) m_dataSet->GotoBookmark(row);
+        }
+        TField& field = m_dataSet->Fields(column.field);
+        if (field.AsString() == text) return true;
+        if (m_dataSet->State() == DataSetState::Browse) m_dataSet->Edit();
+        try {
+            field.SetAsString(text);
+        } catch (const std::exception&) {
+            // The field kept its value; the row is written back unchanged.
+            m_dataSet->Post();
+            throw;
+        }
+        m_dataSet->Post();
+    } catch (const std::exception& e) {
+        emit editRejected(fromUtf8(e.what()));
+        return false;
+    }
+    emit cellEdited(currentRow(), index.column());
+    return true;
 }
 
 QString DataGridModel::cellText(int row, const Column& column) const

@@ -44,6 +44,10 @@ public:
     int displayWidth(int column) const noexcept;
     /// The bookmark of a shown row; invalid for the row being inserted and out of range.
     Bookmark bookmarkAt(int row) const noexcept;
+    /// Editable cells: a value typed into a cell is written into its row (Edit, the field's
+    /// text, Post). Off by default; binary columns and a read-only dataset never edit.
+    void setEditable(bool on) noexcept { m_editable = on; }
+    bool editable() const noexcept { return m_editable; }
     /// True while the model follows a change of the dataset or a new binding: the view's own
     /// reactions to the model's signals must not move the dataset's cursor then.
     bool updating() const noexcept { return m_updating; }
@@ -57,10 +61,16 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 signals:
     /// Sent after every change the model followed: the row the cursor is on (-1: none).
     void currentRowChanged(int row);
+    /// A typed value changed a row and was posted; the dataset's cursor is on that row.
+    void cellEdited(int row, int column);
+    /// A typed value the field refused (the row keeps its value): the error's text.
+    void editRejected(const QString& message);
 
 private:
     struct Column {
@@ -88,6 +98,7 @@ private:
     TClientDataSet* m_dataSet = nullptr;
     std::vector<Column> m_columns;
     bool m_multiLineTitles = true;
+    bool m_editable = false;
     bool m_updating = false;
     // What the view was last told: its row count, whether the last row is one being
     // inserted, and where the cursor was (position and row) when the last notice ended.

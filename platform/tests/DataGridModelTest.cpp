@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 namespace corvo::platform::test {
 namespace {
@@ -315,6 +316,45 @@ TEST(ModelEditing, ShowsValuesBeforeTheyArePosted)
     EXPECT_EQ(columnTexts(model, 0), (QStringList{"X", "B", "N"}));
     EXPECT_EQ(model.currentRow(), 2);
     EXPECT_FALSE(model.bookmarkAt(2).isValid()) << "the row being inserted has no bookmark yet";
+}
+
+TEST(ModelEditing, ATypedValueIsPostedIntoItsRowOnlyWhenEditable)
+{
+    TClientDataSet ds;
+    buildGoods(ds, {"A", "B", "C"});
+    DataGridModel model;
+    model.setDataSet(&ds);
+    const QModelIndex qty = model.index(1, 2);
+    EXPECT_FALSE(model.flags(qty) & Qt::ItemIsEditable) << "off by default";
+    EXPECT_FALSE(model.setData(qty, QStringLiteral("7")));
+
+    model.setEditable(true);
+    std::vector<std::pair<int, int>> edited;
+    QStringList rejected;
+    QObject::connect(&model, &DataGridModel::cellEdited,
+                     [&](int row, int column) { edited.emplace_back(row, column); });
+    QObject::connect(&model, &DataGridModel::editRejected,
+                     [&](const QString& text) { rejected << text; });
+    EXPECT_TRUE(model.flags(qty) & Qt::ItemIsEditable);
+    EXPECT_EQ(model.data(qty, Qt::EditRole).toString(), QStringLiteral("2"));
+
+    EXPECT_TRUE(model.setData(qty, QStringLiteral("7")));
+    EXPECT_EQ(ds.State(), DataSetState::Browse) << "posted at once";
+    EXPECT_EQ(ds.RecNo(), 2) << "the cursor is on the edited row";
+    EXPECT_EQ(ds.FieldByName("Qty").AsInteger(), 7);
+    EXPECT_EQ(edited, (std::vector<std::pair<int, int>>{{1, 2}}));
+
+    EXPECT_TRUE(model.setData(qty, QStringLiteral("7"))) << "the same value";
+    EXPECT_EQ(edited.size(), 1u) << "changes nothing, so no edit is reported";
+
+    EXPECT_FALSE(model.setData(qty, QStringLiteral("many")));
+    EXPECT_EQ(rejected.size(), 1);
+    EXPECT_EQ(ds.State(), DataSetState::Browse);
+    EXPECT_EQ(ds.FieldByName("Qty").AsInteger(), 7) << "a refused value leaves the row as it was";
+    EXPECT_EQ(columnTexts(model, 2), (QStringList{"1", "7", "3"}));
+
+    ds.SetReadOnly(true);
+    EXPECT_FALSE(model.flags(qty) & Qt::ItemIsEditable);
 }
 
 TEST(ModelCursor, ReportsTheCursorRowAfterEveryChange)
