@@ -2,8 +2,8 @@
 
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
-#include "forms/framework/TFrmList.h"
 #include "forms/documents/DocumentForms.h"
+#include "forms/framework/TFrmList.h"
 #include "forms/reports/ReportForms.h"
 #include "platform/DataGrid.h"
 #include "platform/Modal.h"
