@@ -25,6 +25,18 @@ CREATE TABLE IF NOT EXISTS "TLoginAddress" (
   "FailedCount" INTEGER NOT NULL DEFAULT 0,
   "LastFailed" BIGINT NOT NULL DEFAULT 0
 );
+CREATE TABLE IF NOT EXISTS "TSaveLog" (
+  "ObjID" VARCHAR(38) PRIMARY KEY,
+  "TableName" VARCHAR(64) NOT NULL,
+  "Digest" VARCHAR(64) NOT NULL,
+  "Saved" BIGINT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS "TCodeCounter" (
+  "TableName" VARCHAR(64) NOT NULL,
+  "CodeKey" VARCHAR(64) NOT NULL,
+  "LastNumber" BIGINT NOT NULL,
+  PRIMARY KEY ("TableName", "CodeKey")
+);
 )");
 }
 

@@ -2,6 +2,7 @@
 
 #include "QueryService.h"
 #include "Values.h"
+#include "WriteServices.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
@@ -271,6 +272,7 @@ std::vector<ServiceClass> applicationServerClasses()
     classes.push_back(make(app::Update, "Corvo.Update", "update", true));
     classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));
     classes.push_back(make(app::SizeVerify, "Corvo.SizeVerify", "sizeverify", true));
+    addWriteMethods(classes);
     return classes;
 }
 

@@ -49,6 +49,8 @@ public:
             if (journal != "wal")
                 throw StorageError("the file stays in journal mode \"" + journal +
                                    "\" instead of WAL");
+            // An acknowledged write must survive a crash of the machine, not only of the process.
+            exec("PRAGMA synchronous = FULL");
         } catch (const Error& e) {
             sqlite3_close_v2(m_db);
             throw StorageError("Cannot open database file " + path + ": " + e.what());

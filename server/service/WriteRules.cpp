@@ -1,0 +1,264 @@
+#include "WriteRules.h"
+
+#include "RowStore.h"
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/Guid.h"
+#include "server/schema/Ddl.h"
+#include "server/schema/Ownership.h"
+#include "server/schema/SystemIds.h"
+
+#include <set>
+
+namespace corvo::server {
+
+namespace {
+
+using schema::quoteIdentifier;
+
+bool isCode(const schema::LayoutColumn& column, std::string_view code)
+{
+    return gbk::equalsIgnoreCase(column.code(), code);
+}
+
+bool isEmptyOwner(const std::string& owner)
+{
+    return owner.empty() || gbk::equalsIgnoreCase(owner, EmptyGuidText);
+}
+
+/// A status column other than StatusID: its other-parameter type is its own code.
+bool isDocumentStatus(const schema::LayoutColumn& column)
+{
+    const std::string& code = column.code();
+    return column.stored() && column.type == FieldType::Guid && code.size() > 8 &&
+           gbk::equalsIgnoreCase(code.substr(0, 6), "Status") &&
+           !gbk::equalsIgnoreCase(code, "StatusID");
+}
+
+/// Whether TUserID is who made the row (set by the server) rather than the row's subject,
+/// such as the user a right is granted to.
+bool userIsAuthor(WriteCall& call, const WrittenRows& rows)
+{
+    const schema::Ownership owner = schema::ownershipOf(call.dictionary, rows.table);
+    return !(owner.kind == schema::Ownership::Kind::Through &&
+             gbk::equalsIgnoreCase(owner.column, "TUserID"));
+}
+
+struct Target {
+    std::string table;
+    std::string type; ///< the other parameters' Type; empty for any other table
+    bool operator<(const Target& o) const
+    {
+        return std::tie(table, type) < std::tie(o.table, o.type);
+    }
+};
+
+/// The table a reference column's values name, if any.
+std::optional<Target> targetOf(const schema::Dictionary& dictionary,
+                               const schema::LayoutColumn& column)
+{
+    const schema::DictField& f = column.field;
+    if (f.isOtherParam == 1 && !f.joinedField.empty()) return Target{"TOtherParam", f.joinedField};
+    const std::string& code = column.code();
+    if (code.size() > 2 && gbk::equalsIgnoreCase(code.substr(code.size() - 2), "ID"))
+        if (const schema::DictTable* t = dictionary.findTable(code.substr(0, code.size() - 2)))
+            return Target{t->code, {}};
+    if (!f.joinedTable.empty())
+        if (const schema::DictTable* t = dictionary.findTable(f.joinedTable))
+            return Target{t->code, {}};
+    return std::nullopt;
+}
+
+/// The ObjIDs (keys) among `ids` of rows of the table the company reads.
+std::set<std::string> readableIds(WriteCall& call, const Target& target,
+                                  const std::vector<std::string>& ids)
+{
+    std::vector<storage::Value> after;
+    schema::OwnerScope scope(call.dictionary, call.session.ownerId, {}, [&](storage::Value v) {
+        after.push_back(std::move(v));
+        return std::string("?");
+    });
+    std::string tail;
+    if (!target.type.empty()) {
+        tail += " AND t." + quoteIdentifier("Type") + " = ?";
+        after.emplace_back(target.type);
+    }
+    const std::string condition = scope.condition(target.table, "t");
+    if (!condition.empty()) tail += " AND " + condition;
+    const storage::Rows found = queryWhereIn(call.tx,
+                                             "SELECT t." + quoteIdentifier("ObjID") + " FROM " +
+                                                 quoteIdentifier(target.table) + " AS t WHERE t." +
+                                                 quoteIdentifier("ObjID"),
+                                             ids, tail, {}, after);
+    std::set<std::string> out;
+    for (const auto& row : found.rows)
+        out.insert(idKey(textOf(row[0])));
+    return out;
+}
+
+} // namespace
+
+std::string idKey(std::string_view objId)
+{
+    return gbk::upper(objId);
+}
+
+const std::string& firstStatusOf(WriteCall& call, const std::string& type)
+{
+    auto found = call.firstStatus.find(type);
+    if (found != call.firstStatus.end()) return found->second;
+    const storage::Rows rows =
+        call.tx.query("SELECT \"ObjID\" FROM \"TOtherParam\" WHERE \"Type\" = ? ORDER BY "
+                      "\"DispOrder\", \"ObjID\"",
+                      std::vector<storage::Value>{storage::Value(type)});
+    return call.firstStatus[type] = rows.rows.empty() ? std::string() : textOf(rows.rows[0][0]);
+}
+
+void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool partnerSide)
+{
+    const schema::TableLayout& layout = *rows.layout;
+    const bool author = layout.columnIndex("TUserID") >= 0 && userIsAuthor(call, rows);
+    const bool owned = layout.columnIndex("TOwnerID") >= 0;
+    const bool autoCoded = layout.table().isAutoCoding != 0;
+    std::vector<int> statuses;
+    for (std::size_t i = 0; i < layout.columns().size(); ++i)
+        if (isDocumentStatus(layout.columns()[i])) statuses.push_back(static_cast<int>(i));
+
+    for (WrittenRow& row : rows.rows) {
+        if (kind == WriteKind::Update) {
+            for (const char* kept : {"TOwnerID", "CreateDate", "StatusID"})
+                rows.keep(row, kept);
+            if (author) rows.keep(row, "TUserID");
+            if (autoCoded) rows.keep(row, "Code");
+            for (int at : statuses)
+                row.written[static_cast<std::size_t>(at)] = 0;
+            continue;
+        }
+        if (rows.value(row, "ObjID").isNull()) rows.set(row, "ObjID", Guid::create().toString());
+        if (owned) {
+            const std::string owner = rows.text(row, "TOwnerID");
+            const bool partnerRow =
+                partnerSide && !isEmptyOwner(owner) &&
+                !gbk::equalsIgnoreCase(owner, call.session.ownerId) &&
+                gbk::equalsIgnoreCase(rows.text(row, "TOrganID"), call.session.ownerId);
+            if (!partnerRow) {
+                if (!isEmptyOwner(owner) && !gbk::equalsIgnoreCase(owner, call.session.ownerId))
+                    throw Error("只能保存本机构的数据，请检查所属机构。");
+                rows.set(row, "TOwnerID", call.session.ownerId);
+            }
+        }
+        if (author) rows.set(row, "TUserID", call.session.userId);
+        rows.set(row, "CreateDate", call.now);
+        if (autoCoded) rows.set(row, "Code", storage::Value());
+        if (rows.column("StatusID") >= 0)
+            rows.set(row, "StatusID", std::string(schema::ids::StatusValid));
+        for (int at : statuses) {
+            const std::string& first = firstStatusOf(call, rows.at(at).code());
+            if (!first.empty()) {
+                row.values[static_cast<std::size_t>(at)] = first;
+                row.written[static_cast<std::size_t>(at)] = 1;
+            }
+        }
+    }
+}
+
+void requireValues(const WrittenRows& rows)
+{
+    const schema::TableLayout& layout = *rows.layout;
+    for (const WrittenRow& row : rows.rows)
+        for (std::size_t i = 1; i < layout.columns().size(); ++i) {
+            const schema::LayoutColumn& column = layout.columns()[i];
+            if (column.stored() && column.field.isNullAble == 0 && row.written[i] &&
+                row.values[i].isNull())
+                throw Error("“" + column.field.name + "”不能为空，请输入。");
+        }
+}
+
+void requireReferences(WriteCall& call, const WrittenRows& rows)
+{
+    const schema::TableLayout& layout = *rows.layout;
+    std::map<Target, std::vector<std::pair<std::string, int>>> wanted; // value, column
+    for (std::size_t i = 1; i < layout.columns().size(); ++i) {
+        const schema::LayoutColumn& column = layout.columns()[i];
+        if (!column.stored() || column.type != FieldType::Guid) continue;
+        if (isCode(column, "ObjID") || isCode(column, "ParentID") || isCode(column, "TOwnerID"))
+            continue;
+        const auto target = targetOf(call.dictionary, column);
+        if (!target) continue;
+        for (const WrittenRow& row : rows.rows)
+            if (row.written[i] && !row.values[i].isNull())
+                wanted[*target].emplace_back(textOf(row.values[i]), static_cast<int>(i));
+    }
+    for (const auto& [target, values] : wanted) {
+        std::vector<std::string> ids;
+        std::set<std::string> seen;
+        for (const auto& [value, column] : values)
+            if (seen.insert(idKey(value)).second) ids.push_back(value);
+        const std::set<std::string> found = readableIds(call, target, ids);
+        for (const auto& [value, column] : values)
+            if (!found.count(idKey(value)))
+                throw Error("“" + rows.at(column).field.name +
+                            "”所选的记录不存在或不属于本机构，请重新选择。");
+    }
+}
+
+std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& rows,
+                                            std::span<const std::string> objIds, bool partnerSide)
+{
+    std::map<std::string, StoredRow> out;
+    if (objIds.empty()) return out;
+    const schema::TableLayout& layout = *rows.layout;
+    const std::string docStatus = "Status" + rows.table + "ID";
+    std::vector<std::string> columns;
+    for (const std::string& c :
+         {std::string("TOwnerID"), std::string("TOrganID"), std::string("ParentID"),
+          std::string("Code"), std::string("StatusID"), docStatus})
+        columns.push_back(layout.columnIndex(c) >= 0 && rows.at(layout.columnIndex(c)).stored()
+                              ? c
+                              : std::string());
+    std::string select = "SELECT t." + quoteIdentifier("ObjID");
+    for (const std::string& c : columns)
+        if (!c.empty()) select += ", t." + quoteIdentifier(c);
+    select += " FROM " + quoteIdentifier(rows.table) + " AS t WHERE t." + quoteIdentifier("ObjID");
+
+    const schema::Ownership ownership = schema::ownershipOf(call.dictionary, rows.table);
+    std::string tail;
+    std::vector<storage::Value> after;
+    if (ownership.kind == schema::Ownership::Kind::Through && ownership.column != "ParentID") {
+        schema::OwnerScope scope(call.dictionary, call.session.ownerId, {}, [&](storage::Value v) {
+            after.push_back(std::move(v));
+            return std::string("?");
+        });
+        tail = " AND " + scope.condition(rows.table, "t");
+    }
+    const storage::Rows found = queryWhereIn(call.tx, select, objIds, tail, {}, after);
+    for (const auto& row : found.rows) {
+        StoredRow stored;
+        std::size_t at = 1;
+        std::string* into[] = {&stored.owner, &stored.organ,    &stored.parent,
+                               &stored.code,  &stored.validity, &stored.docStatus};
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            if (!columns[c].empty()) *into[c] = textOf(row[at++]);
+        if (ownership.kind == schema::Ownership::Kind::Owned) {
+            const bool own = gbk::equalsIgnoreCase(stored.owner, call.session.ownerId);
+            const bool partner = partnerSide && !isEmptyOwner(stored.owner) &&
+                                 gbk::equalsIgnoreCase(stored.organ, call.session.ownerId);
+            if (!own && !partner) continue;
+        }
+        out.emplace(idKey(textOf(row[0])), std::move(stored));
+    }
+    return out;
+}
+
+void requireChangeable(WriteCall& call, std::string_view table, const StoredRow& stored)
+{
+    const std::string shown = stored.code.empty() ? std::string() : "“" + stored.code + "”";
+    if (gbk::equalsIgnoreCase(stored.validity, schema::ids::StatusInvalid))
+        throw Error("单据" + shown + "已经作废，不能修改。");
+    if (stored.docStatus.empty()) return;
+    const std::string& first = firstStatusOf(call, "Status" + std::string(table) + "ID");
+    if (!first.empty() && !gbk::equalsIgnoreCase(stored.docStatus, first))
+        throw Error("单据" + shown + "已经审核，不能修改。");
+}
+
+} // namespace corvo::server

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "WriteCall.h"
+#include "WrittenRows.h"
+
+#include <map>
+#include <span>
+#include <string>
+
+namespace corvo::server {
+
+enum class WriteKind { Insert, Update };
+
+/// The columns the server decides, never the client: a new row gets a new ObjID when it has
+/// none, the company as TOwnerID (a partner-side row keeps the partner it names, with the
+/// company as TOrganID), the caller as TUserID, the call's time as CreateDate, the valid
+/// StatusID and the first status of every other status column. An update keeps all of these,
+/// and Code when the table is coded by the server, as they are stored.
+void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool partnerSide);
+
+/// Refuses a row that leaves a required column empty ("[caption]不能为空").
+void requireValues(const WrittenRows& rows);
+
+/// Refuses a row whose references name no row the company reads: X + "ID" columns of a table
+/// X, the lists of other parameters (of their type) and the tables a column's list names.
+void requireReferences(WriteCall& call, const WrittenRows& rows);
+
+/// A stored row as an update needs to judge it.
+struct StoredRow {
+    std::string owner;     ///< TOwnerID
+    std::string organ;     ///< TOrganID
+    std::string parent;    ///< ParentID
+    std::string code;      ///< Code
+    std::string validity;  ///< StatusID
+    std::string docStatus; ///< Status + table + ID
+};
+
+/// The stored rows of those ObjIDs (upper-cased keys) the company may change: its own, the
+/// partner-side ones when `partnerSide`, the lines of documents (their documents are judged
+/// on their own) and the rows that belong to the company through a reference. Rows of no
+/// company, of another company or missing are absent.
+std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& rows,
+                                            std::span<const std::string> objIds, bool partnerSide);
+
+/// Refuses a change of a document that is invalid or no longer in its first status.
+void requireChangeable(WriteCall& call, std::string_view table, const StoredRow& stored);
+
+/// The first status (lowest DispOrder) of a status type; empty when the type has none.
+const std::string& firstStatusOf(WriteCall& call, const std::string& type);
+
+/// ObjID texts compared as the storage compares them: upper-cased.
+std::string idKey(std::string_view objId);
+
+} // namespace corvo::server

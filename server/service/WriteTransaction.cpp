@@ -1,0 +1,91 @@
+#include "WriteTransaction.h"
+
+#include "entity/Error.h"
+#include "entity/Gbk.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TParamData.h"
+#include "server/schema/Ownership.h"
+#include "server/schema/TableReader.h"
+
+namespace corvo::server {
+
+void inWriteCall(ServiceCall& call, const std::function<void(WriteCall&)>& work)
+{
+    if (!call.session) throw Error(LoginAgain);
+    auto tx = call.server.db.begin(storage::TransactionMode::Write);
+    const auto dictionary = call.server.dictionaries->get(*tx);
+    WriteCall write{call, *call.session, *dictionary, *tx, DateTime::now()};
+    work(write);
+    tx->commit();
+}
+
+Variant storedPacket(WriteCall& call, const std::string& table, std::span<const std::string> objIds,
+                     const std::string& partner)
+{
+    schema::TableQuery query;
+    query.where = "\"ObjID\" in (";
+    for (std::size_t i = 0; i < objIds.size(); ++i) {
+        query.where += i ? ", ?" : "?";
+        query.params.emplace_back(objIds[i]);
+    }
+    query.where += ")";
+    if (objIds.empty()) query.where = "\"ObjID\" is null";
+    // The scope of a read, widened to the partner a partner-side row names.
+    schema::ScopedRead& read = query.owner;
+    schema::OwnerScope scope(call.dictionary, call.session.ownerId, partner, [&](storage::Value v) {
+        read.params.push_back(std::move(v));
+        return std::string("?");
+    });
+    const auto layout = call.dictionary.layout(table);
+    for (std::size_t i = 0; i < layout->joins().size(); ++i)
+        read.joinScope.push_back(
+            scope.condition(layout->joins()[i].table, "j" + std::to_string(i)));
+    read.scope = scope.condition(layout->table().code, "t");
+    TClientDataSet rows;
+    schema::readTable(call.tx, call.dictionary, table, query, rows);
+    return rows.Data();
+}
+
+Variant requiredData(TParamData& packet, std::string_view name)
+{
+    if (!packet.ParamExists(name))
+        throw Error("参数[" + std::string(name) + "]不存在,请确定该参数已经在参数对象中!");
+    return packet.GetParamData(name);
+}
+
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet)
+{
+    PasswordHashes hashes;
+    if (!packet.ParamExists("TMaster")) return hashes;
+    TClientDataSet rows;
+    rows.SetData(packet.GetParamData("TMaster"));
+    if (rows.FieldCount() == 0 || !gbk::equalsIgnoreCase(rows.Fields(0).FieldName(), "TUser"))
+        return hashes;
+    const int password = rows.FieldIndexOf("PassWord");
+    if (password < 0) return hashes;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const std::string encoded = rows.Fields(password).AsString();
+        if (!encoded.empty() && !hashes.count(encoded))
+            hashes.emplace(encoded, call.server.credentials.hash(encoded));
+    }
+    return hashes;
+}
+
+void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes)
+{
+    if (rows.table != "TUser" || rows.column("PassWord") < 0) return;
+    for (WrittenRow& row : rows.rows) {
+        const std::string encoded = rows.text(row, "PassWord");
+        const bool sent = row.sent[static_cast<std::size_t>(rows.column("PassWord"))] != 0;
+        rows.set(row, "PassWord", storage::Value());
+        if (!sent || encoded.empty()) {
+            rows.keep(row, "PassWord");
+            continue;
+        }
+        const auto hash = hashes.find(gbk::fromUtf8(encoded));
+        if (hash != hashes.end())
+            Credentials::storeHash(call.tx, rows.text(row, "ObjID"), hash->second);
+    }
+}
+
+} // namespace corvo::server

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "WriteCall.h"
+#include "WrittenRows.h"
+
+#include <functional>
+#include <span>
+#include <string>
+
+namespace corvo {
+class TParamData;
+class Variant;
+} // namespace corvo
+
+namespace corvo::server {
+
+/// Runs `work` as one write call: one write transaction, committed only when `work` returns
+/// without raising; whatever it raised leaves nothing stored.
+void inWriteCall(ServiceCall& call, const std::function<void(WriteCall&)>& work);
+
+/// The rows of those ObjIDs as stored, in the client's structure of the table (display
+/// columns filled), as a data packet. The rows' owner may be the company or, for the
+/// partner-side rows, `partner`.
+Variant storedPacket(WriteCall& call, const std::string& table, std::span<const std::string> objIds,
+                     const std::string& partner = {});
+
+/// The packet's data row `name`; refuses a packet without it ("参数[name]不存在 ...").
+Variant requiredData(TParamData& packet, std::string_view name);
+
+/// Password hashes of the TUser rows' PassWord texts, made before the transaction opens (the
+/// hash is slow on purpose; nothing slow may hold the write lock), by the encoded text.
+using PasswordHashes = std::map<std::string, std::string>;
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet);
+
+/// Stores the hash of every TUser row's PassWord as that user's password; the column itself
+/// keeps nothing.
+void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes);
+
+} // namespace corvo::server
