@@ -1,5 +1,10 @@
 #include "DocumentForms.h"
 
+#include "TFrmInvalidate.h"
+#include "TFrmInvalidateMD.h"
+#include "TFrmVerify.h"
+#include "TFrmVerifyMD.h"
+
 namespace corvo::forms {
 
 void registerDocumentForms(
@@ -7,7 +12,10 @@ void registerDocumentForms(
 {
     // Insert and update forms.
     // Status change forms.
-    (void)registry;
+    registry["TFrmVerify"] = [](QWidget* owner) { return new TFrmVerify(owner); };
+    registry["TFrmVerifyMD"] = [](QWidget* owner) { return new TFrmVerifyMD(owner); };
+    registry["TFrmInvalidate"] = [](QWidget* owner) { return new TFrmInvalidate(owner); };
+    registry["TFrmInvalidateMD"] = [](QWidget* owner) { return new TFrmInvalidateMD(owner); };
 }
 
 } // namespace corvo::forms
