@@ -60,10 +60,9 @@ bool insertRows(ServiceCall& call, TParamData& packet)
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
-        requireWritable(write.tx, write.dictionary, write.session.userId, rows.table,
-                        writecallers::InsertSingle);
-        const bool partnerSide = holdsPartnerSide(write.tx, write.dictionary, write.session.userId,
-                                                  rows.table, writecallers::InsertSingle);
+        const bool partnerSide =
+            requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
+                                       writecallers::InsertSingle);
 
         // Rows saved before with the same content are left out; other content is refused.
         std::vector<std::string> ids;
@@ -105,10 +104,9 @@ bool insertDocument(ServiceCall& call, TParamData& packet)
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows master = sentRows(write.dictionary, sentMaster, "TMaster");
         if (master.rows.size() != 1) throw Error("主单据数据为空！");
-        requireWritable(write.tx, write.dictionary, write.session.userId, master.table,
-                        writecallers::InsertMasterDetail);
-        const bool partnerSide = holdsPartnerSide(write.tx, write.dictionary, write.session.userId,
-                                                  master.table, writecallers::InsertMasterDetail);
+        const bool partnerSide =
+            requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId,
+                                       master.table, writecallers::InsertMasterDetail);
         std::optional<WrittenRows> lines;
         if (packet.ParamExists("TDetailInsert")) {
             lines =

@@ -244,10 +244,9 @@ bool updateRows(ServiceCall& call, TParamData& packet)
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
         requireNoLines(write, rows);
-        requireWritable(write.tx, write.dictionary, write.session.userId, rows.table,
-                        writecallers::UpdateSingle);
-        const bool partnerSide = holdsPartnerSide(write.tx, write.dictionary, write.session.userId,
-                                                  rows.table, writecallers::UpdateSingle);
+        const bool partnerSide =
+            requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
+                                       writecallers::UpdateSingle);
         const auto stored = requireChangeableRows(write, rows, partnerSide);
         storePasswords(write, rows, hashes);
         replaceRows(write, rows);
@@ -285,11 +284,9 @@ bool updateDocument(ServiceCall& call, TParamData& packet)
             }
             stored = storedRows(write, masters, ids, true);
         } else {
-            requireWritable(write.tx, write.dictionary, write.session.userId, masters.table,
-                            writecallers::UpdateMasterDetail);
             const bool partnerSide =
-                holdsPartnerSide(write.tx, write.dictionary, write.session.userId, masters.table,
-                                 writecallers::UpdateMasterDetail);
+                requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId,
+                                           masters.table, writecallers::UpdateMasterDetail);
             stored = requireChangeableRows(write, masters, partnerSide);
             replaceRows(write, masters);
             changeLines(write, packet, masters);

@@ -45,22 +45,44 @@ std::vector<int64_t> heldTypes(storage::Transaction& tx, const schema::Dictionar
 
 } // namespace
 
+namespace {
+[[noreturn]] void refuse(const schema::Dictionary& dictionary, std::string_view table)
+{
+    const schema::DictTable* asked = dictionary.findTable(table);
+    throw Error("您没有修改[" + (asked ? asked->name : std::string(table)) +
+                "]的权限，请与系统管理员联系！");
+}
+} // namespace
+
+WriteAccess writeAccess(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                        const std::string& userId, std::string_view table,
+                        std::span<const std::string_view> formClasses)
+{
+    const auto types = heldTypes(tx, dictionary, userId, table, formClasses);
+    return {!types.empty(), std::find(types.begin(), types.end(), 2) != types.end()};
+}
+
 void requireWritable(storage::Transaction& tx, const schema::Dictionary& dictionary,
                      const std::string& userId, std::string_view table,
                      std::span<const std::string_view> formClasses)
 {
-    if (!heldTypes(tx, dictionary, userId, table, formClasses).empty()) return;
-    const schema::DictTable* asked = dictionary.findTable(table);
-    throw Error("您没有修改[" + (asked ? asked->name : std::string(table)) +
-                "]的权限，请与系统管理员联系！");
+    if (!writeAccess(tx, dictionary, userId, table, formClasses).allowed) refuse(dictionary, table);
+}
+
+bool requireWritablePartnerSide(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                                const std::string& userId, std::string_view table,
+                                std::span<const std::string_view> formClasses)
+{
+    const WriteAccess access = writeAccess(tx, dictionary, userId, table, formClasses);
+    if (!access.allowed) refuse(dictionary, table);
+    return access.partnerSide;
 }
 
 bool holdsPartnerSide(storage::Transaction& tx, const schema::Dictionary& dictionary,
                       const std::string& userId, std::string_view table,
                       std::span<const std::string_view> formClasses)
 {
-    const auto types = heldTypes(tx, dictionary, userId, table, formClasses);
-    return std::find(types.begin(), types.end(), 2) != types.end();
+    return writeAccess(tx, dictionary, userId, table, formClasses).partnerSide;
 }
 
 } // namespace corvo::server

@@ -17,8 +17,22 @@ void requireWritable(storage::Transaction& tx, const schema::Dictionary& diction
                      const std::string& userId, std::string_view table,
                      std::span<const std::string_view> formClasses);
 
-/// Whether one of those held modules works from the partner's side (TypeNo 2): its rows may
-/// be stored with the partner as owner and the company as TOrganID.
+/// What requireWritable finds, read once: whether the user may write, and whether one of those
+/// held modules works from the partner's side (TypeNo 2), whose rows are stored with the
+/// partner as owner and the company as TOrganID.
+struct WriteAccess {
+    bool allowed = false;
+    bool partnerSide = false;
+};
+WriteAccess writeAccess(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                        const std::string& userId, std::string_view table,
+                        std::span<const std::string_view> formClasses);
+/// requireWritable and writeAccess in one: refuses as requireWritable, else tells partnerSide.
+bool requireWritablePartnerSide(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                                const std::string& userId, std::string_view table,
+                                std::span<const std::string_view> formClasses);
+
+/// Whether one of those held modules works from the partner's side.
 bool holdsPartnerSide(storage::Transaction& tx, const schema::Dictionary& dictionary,
                       const std::string& userId, std::string_view table,
                       std::span<const std::string_view> formClasses);

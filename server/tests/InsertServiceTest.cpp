@@ -59,6 +59,14 @@ protected:
                       {Value(code)});
     }
 
+    std::string saleType(const std::string& code)
+    {
+        return scalar(*db,
+                      "SELECT \"ObjID\" FROM \"TOtherParam\" WHERE \"Type\" = 'TSaleTypeID' "
+                      "AND \"Code\" = ?",
+                      {Value(code)});
+    }
+
     /// A sale order of one customer with two lines, as the master/detail entry sends it.
     void saleOrder(TClientDataSet& master, TClientDataSet& lines, const std::string& objId)
     {
@@ -67,7 +75,7 @@ protected:
         setText(master, "HappenDate", today());
         setText(master, "TOrganID", id("TOrgan", "KH001"));
         setText(master, "TWarehouseID", id("TWarehouse", "CK01"));
-        setText(master, "TSaleTypeID", id("TOtherParam", "WHOLESALE"));
+        setText(master, "TSaleTypeID", saleType("WHOLESALE"));
         setText(master, "TotalQuantity", "5");
         setText(master, "Remark", "测试订单");
         // What the server decides, sent wrong on purpose.
@@ -170,7 +178,7 @@ TEST_P(InsertService, SizeDocumentsGetSizeRowsAndTheDailyReportCodeOfTheirStore)
         setText(*master, "TOrganID", id("TOrgan", "LS"));
         setText(*master, "TWarehouseID", id("TWarehouse", "CK03"));
         setText(*master, "TEmployeeID", id("TEmployee", "YG003"));
-        setText(*master, "TSaleTypeID", id("TOtherParam", "RETAIL"));
+        setText(*master, "TSaleTypeID", saleType("RETAIL"));
         master->Post();
         lines->Append();
         setText(*lines, "ObjID", Guid::create().toString());

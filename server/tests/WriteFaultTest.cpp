@@ -34,8 +34,11 @@ Catalogue catalogue(storage::Database& db)
         return scalar(db, std::string("SELECT \"ObjID\" FROM \"") + table + "\" WHERE \"Code\" = ?",
                       {Value(code)});
     };
-    Catalogue c{
-        id("TOrgan", "KH002"), id("TWarehouse", "CK01"), id("TOtherParam", "WHOLESALE"), {}};
+    Catalogue c{id("TOrgan", "KH002"),
+                id("TWarehouse", "CK01"),
+                scalar(db, "SELECT \"ObjID\" FROM \"TOtherParam\" WHERE \"Type\" = "
+                           "'TSaleTypeID' AND \"Code\" = 'WHOLESALE'"),
+                {}};
     for (const char* p : {"NZ-2501", "NZ-2502", "CS-2501", "CS-2502", "NX-2501"})
         c.products.push_back(id("TProduct", p));
     return c;
