@@ -39,10 +39,12 @@ void requireNewIds(WriteCall& call, const WrittenRows& rows)
 /// Checks and completes new rows as the server decides them, then codes them.
 void prepareNew(WriteCall& call, WrittenRows& rows, bool partnerSide)
 {
+    requireParamsChangeable(call, rows, WriteKind::Insert);
     setServerColumns(call, rows, WriteKind::Insert, partnerSide);
     assignCodes(call, rows);
     requireValues(rows);
     requireReferences(call, rows);
+    requireUnique(call, rows);
 }
 
 std::string partnerOf(WriteCall& call, const WrittenRows& rows, const WrittenRow& row)

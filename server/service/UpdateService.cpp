@@ -48,9 +48,11 @@ std::map<std::string, StoredRow> requireChangeableRows(WriteCall& call, const Wr
 /// Replaces stored rows with the sent ones, keeping what the server decides.
 void replaceRows(WriteCall& call, WrittenRows& rows)
 {
+    requireParamsChangeable(call, rows, WriteKind::Update);
     setServerColumns(call, rows, WriteKind::Update, false);
     requireValues(rows);
     requireReferences(call, rows);
+    requireUnique(call, rows);
     updateRows(call.tx, rows);
 }
 

@@ -8,6 +8,7 @@
 #include "server/schema/Ownership.h"
 #include "server/schema/SystemIds.h"
 
+#include <map>
 #include <set>
 
 namespace corvo::server {
@@ -239,6 +240,7 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
                                &stored.code,  &stored.validity, &stored.docStatus};
         for (std::size_t c = 0; c < columns.size(); ++c)
             if (!columns[c].empty()) *into[c] = textOf(row[at++]);
+        stored.document = !columns.back().empty();
         if (ownership.kind == schema::Ownership::Kind::Owned) {
             const bool own = gbk::equalsIgnoreCase(stored.owner, call.session.ownerId);
             const bool partner = partnerSide && !isEmptyOwner(stored.owner) &&
@@ -252,13 +254,91 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
 
 void requireChangeable(WriteCall& call, std::string_view table, const StoredRow& stored)
 {
-    const std::string shown = stored.code.empty() ? std::string() : "“" + stored.code + "”";
+    const std::string shown = (stored.document ? "单据" : "记录") +
+                              (stored.code.empty() ? std::string() : "“" + stored.code + "”");
     if (gbk::equalsIgnoreCase(stored.validity, schema::ids::StatusInvalid))
-        throw Error("单据" + shown + "已经作废，不能修改。");
+        throw Error(shown + "已经作废，不能修改。");
     if (stored.docStatus.empty()) return;
     const std::string& first = firstStatusOf(call, "Status" + std::string(table) + "ID");
     if (!first.empty() && !gbk::equalsIgnoreCase(stored.docStatus, first))
-        throw Error("单据" + shown + "已经审核，不能修改。");
+        throw Error(shown + "已经审核，不能修改。");
+}
+
+void requireUnique(WriteCall& call, const WrittenRows& rows)
+{
+    const schema::TableLayout& layout = *rows.layout;
+    std::vector<int> key;
+    std::string names;
+    for (std::size_t i = 0; i < layout.columns().size(); ++i)
+        if (layout.columns()[i].stored() && layout.columns()[i].field.isUnique == 1) {
+            key.push_back(static_cast<int>(i));
+            names += (names.empty() ? "" : "、") + layout.columns()[i].field.name;
+        }
+    if (key.empty() || rows.rows.empty()) return;
+    const int objId = layout.columnIndex("ObjID");
+    std::set<std::string> inCall;
+    for (const WrittenRow& row : rows.rows) {
+        std::string shown, joined;
+        std::vector<storage::Value> params;
+        std::string where;
+        for (int at : key) {
+            const storage::Value& v = row.values[static_cast<std::size_t>(at)];
+            shown += (shown.empty() ? "" : "、") + textOf(v);
+            joined += textOf(v) + '\x1f';
+            where += " AND t." + quoteIdentifier(rows.at(at).code()) +
+                     (v.isNull() ? std::string(" IS NULL") : " = ?");
+            if (!v.isNull()) params.push_back(v);
+        }
+        const std::string refusal =
+            "“" + names + "”为“" + shown + "”的记录已经存在，不能重复保存。";
+        if (!inCall.insert(joined).second) throw Error(refusal);
+        params.push_back(row.values[static_cast<std::size_t>(objId)]);
+        schema::OwnerScope scope(call.dictionary, call.session.ownerId, {}, [&](storage::Value v) {
+            params.push_back(std::move(v));
+            return std::string("?");
+        });
+        const std::string condition = scope.condition(rows.table, "t");
+        const storage::Rows found =
+            call.tx.query("SELECT 1 FROM " + quoteIdentifier(rows.table) + " AS t WHERE 1 = 1" +
+                              where + " AND t." + quoteIdentifier("ObjID") + " <> ?" +
+                              (condition.empty() ? std::string() : " AND " + condition),
+                          params);
+        if (!found.rows.empty()) throw Error(refusal);
+    }
+}
+
+void requireParamsChangeable(WriteCall& call, const WrittenRows& rows, WriteKind kind)
+{
+    if (rows.table != "TOtherParam") return;
+    std::vector<std::string> ids;
+    for (const WrittenRow& row : rows.rows) {
+        if (gbk::upper(rows.text(row, "Type")).rfind("STATUS", 0) == 0)
+            throw Error("状态参数由系统维护，不能新增或修改。");
+        ids.push_back(rows.text(row, "ObjID"));
+    }
+    if (kind == WriteKind::Insert) return;
+    const storage::Rows stored = queryWhereIn(
+        call.tx,
+        "SELECT \"ObjID\", \"Code\", \"Name\", \"DispOrder\", \"AllowEdit\", \"Type\" FROM "
+        "\"TOtherParam\" WHERE \"ObjID\"",
+        ids);
+    std::map<std::string, const std::vector<storage::Value>*> byId;
+    for (const auto& row : stored.rows)
+        byId[idKey(textOf(row[0]))] = &row;
+    for (const WrittenRow& row : rows.rows) {
+        const auto found = byId.find(idKey(rows.text(row, "ObjID")));
+        if (found == byId.end()) continue;
+        const auto& was = *found->second;
+        if (gbk::upper(textOf(was[5])).rfind("STATUS", 0) == 0)
+            throw Error("状态参数由系统维护，不能新增或修改。");
+        if (textOf(was[4]) != "0") continue;
+        const bool same = rows.text(row, "Code") == textOf(was[1]) &&
+                          rows.text(row, "Name") == textOf(was[2]) &&
+                          rows.text(row, "DispOrder") == textOf(was[3]) &&
+                          rows.text(row, "Type") == textOf(was[5]) &&
+                          rows.text(row, "AllowEdit") == textOf(was[4]);
+        if (!same) throw Error("对不起，记录“”" + textOf(was[2]) + "”不允许修改。");
+    }
 }
 
 } // namespace corvo::server

@@ -33,6 +33,7 @@ struct StoredRow {
     std::string code;      ///< Code
     std::string validity;  ///< StatusID
     std::string docStatus; ///< Status + table + ID
+    bool document = false; ///< the table has that status column
 };
 
 /// The stored rows of those ObjIDs (upper-cased keys) the company may change: its own, the
@@ -44,6 +45,14 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
 
 /// Refuses a change of a document that is invalid or no longer in its first status.
 void requireChangeable(WriteCall& call, std::string_view table, const StoredRow& stored);
+
+/// Refuses rows that repeat another row of the company (or one another) in every column the
+/// dictionary marks unique (IsUnique 1, together one key, as the batch entry compares them).
+void requireUnique(WriteCall& call, const WrittenRows& rows);
+
+/// The other parameters' own rules: the status lists are the system's and change with no save;
+/// a locked row (AllowEdit 0) keeps its code, name and position.
+void requireParamsChangeable(WriteCall& call, const WrittenRows& rows, WriteKind kind);
 
 /// The first status (lowest DispOrder) of a status type; empty when the type has none.
 const std::string& firstStatusOf(WriteCall& call, const std::string& type);

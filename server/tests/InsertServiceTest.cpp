@@ -281,6 +281,7 @@ TEST_P(InsertService, RefusedRowsStoreNothingAndSayWhatToMend)
         {"所选的记录不存在或不属于本机构",
          [&](TClientDataSet& w) { setText(w, "TOrganID", other); }},
         {"只能保存本机构的数据", [&](TClientDataSet& w) { setText(w, "TOwnerID", other); }},
+        {"“仓库代码”为“CK01”的记录已经存在", [](TClientDataSet& w) { setText(w, "Code", "CK01"); }},
     };
     const int64_t before = count(*db, "SELECT COUNT(*) FROM \"TWarehouse\"");
     for (const auto& [message, change] : cases) {
@@ -308,6 +309,20 @@ TEST_P(InsertService, RefusedRowsStoreNothingAndSayWhatToMend)
     auto packet = packetOf({{"TMaster", product.get()}});
     EXPECT_EQ(errorOf([&] { clerk.call(app::Insert, app::insert::Single, *packet); }),
               "您没有修改[商品]的权限，请与系统管理员联系！");
+
+    // The status lists are the system's.
+    auto status = admin->blank("TOtherParam");
+    status->Append();
+    setText(*status, "ObjID", Guid::create().toString());
+    setText(*status, "Code", "StatusTStockOutID_Early");
+    setText(*status, "Name", "草稿");
+    setText(*status, "Type", "StatusTStockOutID");
+    setText(*status, "DispOrder", "0");
+    auto statusPacket = packetOf({{"TMaster", status.get()}});
+    EXPECT_NE(errorOf([&] {
+                  admin->call(app::Insert, app::insert::Single, *statusPacket);
+              }).find("状态参数由系统维护"),
+              std::string::npos);
 
     // Lines of another document table, and a document whose line names a missing product.
     auto master = admin->blank("TSaleOrder");

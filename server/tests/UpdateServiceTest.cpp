@@ -77,22 +77,26 @@ TEST_P(UpdateService, WholeRowReplacesTheStoredOneButWhatTheServerKeeps)
     EXPECT_EQ(textOf(reply, "TOwnerID"), admin->ownerId);
     EXPECT_EQ(textOf(reply, "StatusID"), std::string(schema::ids::StatusValid));
 
-    // The author and the date of a row stay as stored.
-    const std::string where = "\"Type\" = 'TProductTypeID' AND \"Code\" = 'PS'";
-    const std::string createdBefore =
-        scalar(*db, "SELECT \"CreateDate\" FROM \"TOtherParam\" WHERE " + where);
-    auto param = admin->rows("TOtherParam",
-                             "TOtherParam.Type = 'TProductTypeID' and TOtherParam.Code = 'PS'");
-    ASSERT_EQ(param->RecordCount(), 1);
-    setText(*param, "Name", "饰品");
-    setText(*param, "CreateDate", "2001-01-01");
-    setText(*param, "TUserID", Guid::create().toString());
-    auto changed = packetOf({{"TMaster", param.get()}});
-    ASSERT_TRUE(admin->call(app::Update, app::update::Single, *changed));
-    EXPECT_EQ(scalar(*db, "SELECT \"Name\" FROM \"TOtherParam\" WHERE " + where), "饰品");
-    EXPECT_EQ(scalar(*db, "SELECT \"CreateDate\" FROM \"TOtherParam\" WHERE " + where),
-              createdBefore);
-    EXPECT_EQ(scalar(*db, "SELECT \"TUserID\" FROM \"TOtherParam\" WHERE " + where), admin->userId);
+    // The author and the date of a document stay as stored.
+    const std::string order = document("TSaleOrder", "New");
+    const std::string before = "SELECT \"CreateDate\", \"TUserID\" FROM \"TSaleOrder\" WHERE "
+                               "\"ObjID\" = ?";
+    auto read = [&] {
+        auto tx = db->begin(storage::TransactionMode::Read);
+        const auto rows = tx->query(before, std::vector<Value>{Value(order)});
+        return rows.rows.at(0).at(0).toText() + "|" + rows.rows.at(0).at(1).toText();
+    };
+    const std::string stored = read();
+    auto master = byId("TSaleOrder", order);
+    setText(*master, "Remark", "改过的备注");
+    setText(*master, "CreateDate", "2001-01-01");
+    setText(*master, "TUserID", Guid::create().toString());
+    auto changed = packetOf({{"TMaster", master.get()}});
+    ASSERT_TRUE(admin->call(app::Update, app::update::MasterDetail, *changed));
+    EXPECT_EQ(
+        scalar(*db, "SELECT \"Remark\" FROM \"TSaleOrder\" WHERE \"ObjID\" = ?", {Value(order)}),
+        "改过的备注");
+    EXPECT_EQ(read(), stored);
 }
 
 TEST_P(UpdateService, RefusedChangesStoreNothingAndSayWhatToMend)
@@ -136,6 +140,23 @@ TEST_P(UpdateService, RefusedChangesStoreNothingAndSayWhatToMend)
     EXPECT_NE(errorOf([&] {
                   admin->call(app::Update, app::update::Single, *p4);
               }).find("不存在或不属于本机构"),
+              std::string::npos);
+
+    // A locked other parameter keeps its name; a warehouse code is not repeated.
+    auto locked = admin->rows("TOtherParam",
+                              "TOtherParam.Type = 'TProductTypeID' and TOtherParam.Code = 'PS'");
+    ASSERT_EQ(locked->RecordCount(), 1);
+    setText(*locked, "Name", "饰品");
+    auto p7 = packetOf({{"TMaster", locked.get()}});
+    EXPECT_NE(
+        errorOf([&] { admin->call(app::Update, app::update::Single, *p7); }).find("不允许修改"),
+        std::string::npos);
+    auto repeated = byId("TWarehouse", id("TWarehouse", "CK02"));
+    setText(*repeated, "Code", "CK01");
+    auto p8 = packetOf({{"TMaster", repeated.get()}});
+    EXPECT_NE(errorOf([&] {
+                  admin->call(app::Update, app::update::Single, *p8);
+              }).find("“仓库代码”为“CK01”的记录已经存在"),
               std::string::npos);
 
     // Lines change only with their document; the clerk may not change warehouses.
