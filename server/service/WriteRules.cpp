@@ -97,6 +97,16 @@ std::set<std::string> readableIds(WriteCall& call, const Target& target,
     return out;
 }
 
+/// Whether the organisation is one the company keeps (its own TOrgan row): a partner whose
+/// side a partner-side row is stored from.
+bool isPartnerOf(WriteCall& call, const std::string& organ)
+{
+    const storage::Rows rows = call.tx.query(
+        "SELECT 1 FROM \"TOrgan\" WHERE \"ObjID\" = ? AND \"TOwnerID\" = ?",
+        std::vector<storage::Value>{storage::Value(organ), storage::Value(call.session.ownerId)});
+    return !rows.rows.empty();
+}
+
 } // namespace
 
 std::string idKey(std::string_view objId)
@@ -142,6 +152,8 @@ void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool p
                 partnerSide && !isEmptyOwner(owner) &&
                 !gbk::equalsIgnoreCase(owner, call.session.ownerId) &&
                 gbk::equalsIgnoreCase(rows.text(row, "TOrganID"), call.session.ownerId);
+            if (partnerRow && !isPartnerOf(call, owner))
+                throw Error("只能保存本机构及其往来单位的数据，请检查所属机构。");
             if (!partnerRow) {
                 if (!isEmptyOwner(owner) && !gbk::equalsIgnoreCase(owner, call.session.ownerId))
                     throw Error("只能保存本机构的数据，请检查所属机构。");
@@ -243,8 +255,9 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
         stored.document = !columns.back().empty();
         if (ownership.kind == schema::Ownership::Kind::Owned) {
             const bool own = gbk::equalsIgnoreCase(stored.owner, call.session.ownerId);
-            const bool partner = partnerSide && !isEmptyOwner(stored.owner) &&
-                                 gbk::equalsIgnoreCase(stored.organ, call.session.ownerId);
+            const bool partner = !own && partnerSide && !isEmptyOwner(stored.owner) &&
+                                 gbk::equalsIgnoreCase(stored.organ, call.session.ownerId) &&
+                                 isPartnerOf(call, stored.owner);
             if (!own && !partner) continue;
         }
         out.emplace(idKey(textOf(row[0])), std::move(stored));

@@ -250,6 +250,42 @@ TEST_P(InsertService, SingleAndBatchRowsAreStoredOnceWithCodesAfterTheSeededOnes
     EXPECT_EQ(scalar(*db, "SELECT MAX(\"Code\") FROM \"TMaterial\""), expected);
 }
 
+TEST_P(InsertService, PartnerSideAccountIsStoredWithThePartnerAsOwner)
+{
+    auto account = [&](const std::string& owner) {
+        auto rows = admin->blank("TAccount");
+        rows->Append();
+        setText(*rows, "ObjID", Guid::create().toString());
+        setText(*rows, "HappenDate", today());
+        // The partner-side entry exchanges the two before it sends the row.
+        setText(*rows, "TOrganID", admin->ownerId);
+        setText(*rows, "TOwnerID", owner);
+        setText(*rows, "TAccountItemID",
+                scalar(*db, "SELECT \"ObjID\" FROM \"TOtherParam\" WHERE \"Type\" = "
+                            "'TAccountItemID' AND \"Code\" = 'GOODS'"));
+        setText(*rows, "TotalAmount", "1200");
+        rows->Post();
+        return rows;
+    };
+    const std::string supplier = id("TOrgan", "GY001");
+    auto payable = account(supplier);
+    auto packet = packetOf({{"TMaster", payable.get()}});
+    ASSERT_TRUE(admin->call(app::Insert, app::insert::MasterDetail, *packet));
+    TClientDataSet reply;
+    reply.SetData(packet->GetParamData("TMaster"));
+    ASSERT_EQ(reply.RecordCount(), 1);
+    EXPECT_EQ(textOf(reply, "TOwnerID"), supplier);
+    EXPECT_EQ(textOf(reply, "Code").substr(0, 8), "WL" + thisMonth());
+
+    // An owner the company does not keep as a partner is no partner side.
+    auto foreign = account(Guid::create().toString());
+    auto refused = packetOf({{"TMaster", foreign.get()}});
+    EXPECT_NE(errorOf([&] {
+                  admin->call(app::Insert, app::insert::MasterDetail, *refused);
+              }).find("只能保存本机构及其往来单位的数据"),
+              std::string::npos);
+}
+
 TEST_P(InsertService, NewUserLogsInWithThePasswordTheFormSent)
 {
     auto user = admin->blank("TUser");
