@@ -16,14 +16,19 @@ inline constexpr std::array<std::string_view, 4> UpdateSingle = {
 /// Change sets and first-status changes of a document.
 inline constexpr std::array<std::string_view, 3> UpdateMasterDetail = {
     "TFrmUpdateMD", "TFrmUpdateSize", "TFrmSimpleUpdateMD"};
+/// A status right is a right of its kind on the table, whichever form uses it: the size
+/// documents' verify form verifies a delivery as the plain verify form would.
+inline constexpr std::array<std::string_view, 3> VerifyKind = {"TFrmVerify", "TFrmVerifyMD",
+                                                               "TFrmVerifySize"};
+inline constexpr std::array<std::string_view, 3> InvalidateKind = {
+    "TFrmInvalidate", "TFrmInvalidateMD", "TFrmInvalidateSize"};
 /// The status change list of update method 2: to a later document status, or to invalid.
-inline constexpr std::array<std::string_view, 1> VerifyMasterDetail = {"TFrmVerifyMD"};
-inline constexpr std::array<std::string_view, 2> InvalidateMasterDetail = {"TFrmInvalidateMD",
-                                                                           "TFrmInvalidateSize"};
+inline constexpr auto VerifyMasterDetail = VerifyKind;
+inline constexpr auto InvalidateMasterDetail = InvalidateKind;
 /// The rights editor's granted and revoked rows.
 inline constexpr std::array<std::string_view, 1> UserRights = {"TFrmInsertUserModule"};
-inline constexpr std::array<std::string_view, 1> Invalidate = {"TFrmInvalidate"};
-inline constexpr std::array<std::string_view, 1> Verify = {"TFrmVerify"};
-inline constexpr std::array<std::string_view, 1> SizeVerify = {"TFrmVerifySize"};
+inline constexpr auto Invalidate = InvalidateKind;
+inline constexpr auto Verify = VerifyKind;
+inline constexpr auto SizeVerify = VerifyKind;
 
 } // namespace corvo::server::writecallers
