@@ -1,5 +1,9 @@
 #include "DocumentForms.h"
 
+#include "TFrmCustomInsert.h"
+#include "TFrmCustomInsertMD.h"
+#include "TFrmCustomUpdate.h"
+#include "TFrmCustomUpdateMD.h"
 #include "TFrmInvalidate.h"
 #include "TFrmInvalidateMD.h"
 #include "TFrmVerify.h"
@@ -11,6 +15,10 @@ void registerDocumentForms(
     std::map<std::string, std::function<forms::TFrmQuery*(QWidget* owner)>>& registry)
 {
     // Insert and update forms.
+    registry["TFrmInsert"] = [](QWidget* owner) { return new TFrmInsert(owner); };
+    registry["TFrmInsertMD"] = [](QWidget* owner) { return new TFrmInsertMD(owner); };
+    registry["TFrmUpdate"] = [](QWidget* owner) { return new TFrmUpdate(owner); };
+    registry["TFrmUpdateMD"] = [](QWidget* owner) { return new TFrmUpdateMD(owner); };
     // Status change forms.
     registry["TFrmVerify"] = [](QWidget* owner) { return new TFrmVerify(owner); };
     registry["TFrmVerifyMD"] = [](QWidget* owner) { return new TFrmVerifyMD(owner); };
