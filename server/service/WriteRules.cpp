@@ -191,10 +191,16 @@ void requireReferences(WriteCall& call, const WrittenRows& rows)
 {
     const schema::TableLayout& layout = *rows.layout;
     std::map<Target, std::vector<std::pair<std::string, int>>> wanted; // value, column
+    const bool author = layout.columnIndex("TUserID") >= 0 && userIsAuthor(call, rows);
     for (std::size_t i = 1; i < layout.columns().size(); ++i) {
         const schema::LayoutColumn& column = layout.columns()[i];
         if (!column.stored() || column.type != FieldType::Guid) continue;
         if (isCode(column, "ObjID") || isCode(column, "ParentID") || isCode(column, "TOwnerID"))
+            continue;
+        // What the server set itself (a new row's author and statuses) needs no check; a
+        // replaced row keeps them unwritten.
+        if ((author && isCode(column, "TUserID")) || isCode(column, "StatusID") ||
+            isDocumentStatus(column))
             continue;
         const auto target = targetOf(call.dictionary, column);
         if (!target) continue;

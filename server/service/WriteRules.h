@@ -22,7 +22,8 @@ void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool p
 void requireValues(const WrittenRows& rows);
 
 /// Refuses a row whose references name no row the company reads: X + "ID" columns of a table
-/// X, the lists of other parameters (of their type) and the tables a column's list names.
+/// X, the lists of other parameters (of their type) and the tables a column's list names. The
+/// columns the server sets (author, statuses) are not looked at.
 void requireReferences(WriteCall& call, const WrittenRows& rows);
 
 /// A stored row as an update needs to judge it.
