@@ -1,6 +1,7 @@
 #include "LoginService.h"
 
 #include "QueryService.h"
+#include "StatusService.h"
 #include "Values.h"
 #include "WriteServices.h"
 #include "entity/Error.h"
@@ -273,6 +274,7 @@ std::vector<ServiceClass> applicationServerClasses()
     classes.push_back(make(app::VerifyAccount, "Corvo.VerifyAccount", "verify", true));
     classes.push_back(make(app::SizeVerify, "Corvo.SizeVerify", "sizeverify", true));
     addWriteMethods(classes);
+    addStatusMethods(classes);
     return classes;
 }
 

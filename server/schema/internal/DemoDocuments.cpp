@@ -46,6 +46,7 @@ public:
 
     void run(int largeLines)
     {
+        m_first = largeLines > 0 ? monthStart(m_c.today, Months - 1 + LargeMonths) : m_start;
         if (largeLines > 0) {
             // Its own sequence, so the ordinary period is the same with and without it.
             Random ordinary = m_random;
@@ -66,6 +67,8 @@ public:
         bills();
         statements(m_c.customers, m_customerEntries, false);
         statements(m_c.suppliers, m_supplierEntries, true);
+        openingReceipts();
+        stock();
     }
 
 private:
@@ -219,6 +222,84 @@ private:
         }
         m_seed.insert(h.table, r);
         sizeLines(h.table, h.code, id, lines, sizeRows);
+        // Booked as verifying books it: a new or invalid document moves no stock.
+        if (h.invalid || std::string(h.state) == "New") return;
+        for (const Line& l : lines) {
+            const auto key = std::make_pair(h.warehouse, l.product);
+            add(m_booked[key], l.sizes, sale ? -1 : 1);
+            if (sale) add(m_out[key], l.sizes, 1);
+        }
+    }
+
+    static void add(std::vector<int>& into, const std::vector<int>& sizes, int sign)
+    {
+        if (into.size() < sizes.size()) into.resize(sizes.size());
+        for (std::size_t s = 0; s < sizes.size(); ++s)
+            into[s] += sign * sizes[s];
+    }
+
+    /// The stock the catalogue asks for is there after the documents: each warehouse receives,
+    /// the day before the first document, that stock and everything it then delivers.
+    void openingReceipts()
+    {
+        std::map<std::string, std::string> keyOf;
+        std::vector<std::string> warehouses = {m_c.centralWarehouse};
+        keyOf[m_c.centralWarehouse] = "CK01";
+        for (const Store& s : m_c.stores) {
+            warehouses.push_back(s.warehouse);
+            keyOf[s.warehouse] = s.code;
+        }
+        std::map<std::pair<std::string, int>, std::vector<int>> opening = m_out;
+        for (const BaseStock& b : m_c.stock) {
+            add(opening[{b.warehouse, b.product}], b.sizes, 1);
+            keyOf[b.warehouse] = b.key;
+        }
+        m_keyOf = keyOf;
+        for (const std::string& warehouse : warehouses) {
+            std::vector<Line> lines;
+            for (const auto& [key, sizes] : opening) {
+                if (key.first != warehouse) continue;
+                const Product& p = m_c.products[static_cast<std::size_t>(key.second)];
+                Line l{key.second, sizes, 0, p.inPrice, 0};
+                for (int q : sizes)
+                    l.quantity += q;
+                if (l.quantity > 0) lines.push_back(std::move(l));
+            }
+            if (lines.empty()) continue;
+            SizeHeader h;
+            h.table = "TStockIn";
+            h.date = m_first - 1;
+            h.code = monthlyCode("RK", h.date);
+            h.kind = "TStockInTypeID_OPENING";
+            h.organ = m_c.company;
+            h.warehouse = warehouse;
+            h.employee = m_c.keeper;
+            h.user = m_c.users.at("admin");
+            h.state = "Verified";
+            sizeDocument(h, lines);
+        }
+    }
+
+    /// What the booked documents leave in each warehouse; a product with nothing left has no row.
+    void stock()
+    {
+        for (const auto& [key, sizes] : m_booked) {
+            const Product& p = m_c.products[static_cast<std::size_t>(key.second)];
+            Record row = {{"ObjID", rowId("TStock:" + m_keyOf[key.first] + ":" + p.code)},
+                          {"TWarehouseID", key.first},
+                          {"TProductID", p.id}};
+            int total = 0;
+            for (std::size_t s = 0; s < sizes.size(); ++s) {
+                if (sizes[s]) row.push_back({"Size" + std::to_string(s + 1), sizes[s]});
+                total += sizes[s];
+            }
+            if (total == 0 && std::all_of(sizes.begin(), sizes.end(), [](int q) { return !q; }))
+                continue;
+            row.push_back({"Quantity", total});
+            row.push_back({"TotalAmount", money(total * p.inPrice)});
+            row.push_back({"TOwnerID", m_c.company});
+            m_seed.insert("TStock", row);
+        }
     }
 
     void dailyReport(int64_t date, int index, std::size_t s)
@@ -406,6 +487,7 @@ private:
         if (payDate >= m_c.today) return;
         const std::string payTable = supplier ? "TPaymentOrder" : "TCollectionOrder";
         const std::string payCode = monthlyCode(supplier ? "FK" : "SK", payDate);
+        const char* payState = recentState(payDate);
         m_seed.insert(
             payTable,
             {{"ObjID", rowId(payTable + ":" + payCode)},
@@ -417,12 +499,14 @@ private:
              {"TotalAmount", money(total)},
              {"BankAccount", "6222 0210 0100 " + std::to_string(4711 + partnerIndex)},
              {"Remark", "结算发票" + std::string(invoiceNo)},
-             {"Status" + payTable + "ID", status(payTable, recentState(payDate))},
+             {"Status" + payTable + "ID", status(payTable, payState)},
              {"TUserID", m_c.users.at("admin")},
              {"CreateDate", day(payDate, 0.45)},
              {"TOwnerID", m_c.company},
              {"StatusID", std::string(ids::StatusValid)}});
-        account(supplier, partner, payDate, payCode, -total, supplier ? "付款单" : "收款单");
+        // A payment is booked when it is verified; an invoice when it is stored.
+        if (std::string(payState) != "New")
+            account(supplier, partner, payDate, payCode, -total, supplier ? "付款单" : "收款单");
     }
 
     /// Receivables belong to the company; payables are kept from the supplier's side.
@@ -540,7 +624,8 @@ private:
     Seeder& m_seed;
     Catalogue& m_c;
     Random m_random;
-    int64_t m_start; ///< first day of the ordinary period
+    int64_t m_start;     ///< first day of the ordinary period
+    int64_t m_first = 0; ///< first day of any document but the opening receipts
     std::map<std::string, int> m_sequence;
     std::size_t m_deliveries = 0;
     std::size_t m_purchases = 0;
@@ -550,6 +635,10 @@ private:
     std::map<std::pair<std::size_t, int64_t>, int64_t> m_supplierPurchases;
     std::map<std::string, std::vector<Entry>> m_customerEntries;
     std::map<std::string, std::vector<Entry>> m_supplierEntries;
+    /// Per warehouse and product: the booked movement per size, and what was delivered.
+    std::map<std::pair<std::string, int>, std::vector<int>> m_booked;
+    std::map<std::pair<std::string, int>, std::vector<int>> m_out;
+    std::map<std::string, std::string> m_keyOf; ///< warehouse → its key in stock ObjIDs
 };
 
 } // namespace

@@ -61,7 +61,8 @@ std::vector<ParamList> parameterLists()
          1,
          {{"PURCHASE", "采购入库", "Purchase receipt", "仕入入庫"},
           {"RETURN", "销售退货", "Customer return", "売上返品"},
-          {"TRANSFER", "调拨入库", "Transfer in", "移動入庫"}}},
+          {"TRANSFER", "调拨入库", "Transfer in", "移動入庫"},
+          {"OPENING", "期初入库", "Opening stock", "期首在庫"}}},
         {"TPaymentTypeID",
          "付款方式",
          1,
@@ -504,35 +505,26 @@ void products(Seeder& seed, Catalogue& c)
 }
 
 /// Per size a bell around the middle sizes: more M than XXL, more 38 than 45.
-void stock(Seeder& seed, Catalogue& c)
+void stock(Catalogue& c)
 {
     Random random(0x5EED0001);
-    auto write = [&](const std::string& warehouse, const std::string& key, int productIndex,
-                     int base) {
+    auto hold = [&](const std::string& warehouse, const std::string& key, int productIndex,
+                    int base) {
         const Product& p = c.products[static_cast<std::size_t>(productIndex)];
-        const auto& sizes = c.types[static_cast<std::size_t>(p.type)].sizes;
-        const int n = static_cast<int>(sizes.size());
-        Record row = {{"ObjID", rowId("TStock:" + key + ":" + p.code)},
-                      {"TWarehouseID", warehouse},
-                      {"TProductID", p.id}};
-        int total = 0;
+        const int n = static_cast<int>(c.types[static_cast<std::size_t>(p.type)].sizes.size());
+        BaseStock row{key, warehouse, productIndex, {}};
         for (int i = 0; i < n; ++i) {
             const int distance = std::abs(2 * i - (n - 1));
-            const int q = std::max(1, base - distance * base / (n + 1)) + random.below(3);
-            row.push_back({"Size" + std::to_string(i + 1), q});
-            total += q;
+            row.sizes.push_back(std::max(1, base - distance * base / (n + 1)) + random.below(3));
         }
-        row.push_back({"Quantity", total});
-        row.push_back({"TotalAmount", money(total * p.inPrice)});
-        row.push_back({"TOwnerID", c.company});
-        seed.insert("TStock", row);
+        c.stock.push_back(std::move(row));
     };
     for (std::size_t i = 0; i < c.products.size(); ++i) {
         if (!c.products[i].stocked) continue;
-        write(c.centralWarehouse, "CK01", static_cast<int>(i), 24);
+        hold(c.centralWarehouse, "CK01", static_cast<int>(i), 24);
         for (std::size_t s = 0; s < c.stores.size(); ++s)
             if ((i + s) % 3 != 0) {
-                write(c.stores[s].warehouse, c.stores[s].code, static_cast<int>(i), 6);
+                hold(c.stores[s].warehouse, c.stores[s].code, static_cast<int>(i), 6);
                 c.stores[s].products.push_back(static_cast<int>(i));
             }
     }
@@ -687,7 +679,7 @@ Catalogue seedReference(Seeder& seed, int64_t today)
     otherParameters(seed, c);
     organisations(seed, c);
     placesAndPeople(seed, c);
-    stock(seed, c);
+    stock(c);
     materials(seed, c);
     texts(seed, c);
     return c;

@@ -122,6 +122,14 @@ struct Store {
     std::vector<int> products; ///< indexes of the products it stocks
 };
 
+/// Stock a warehouse holds of a product once the seeded documents are booked, purchases aside.
+struct BaseStock {
+    std::string key; ///< the warehouse's code (CK01) or its store's (LS)
+    std::string warehouse;
+    int product = 0;
+    std::vector<int> sizes; ///< per size of the product's type
+};
+
 struct Catalogue {
     int64_t today = 0;
     std::string company;
@@ -135,19 +143,22 @@ struct Catalogue {
     std::vector<Store> stores;
     std::vector<Partner> suppliers;
     std::vector<Partner> customers;
+    std::vector<BaseStock> stock;
     std::map<std::string, std::string> users; ///< code → ObjID
     std::vector<SeededUser> seededUsers;
 };
 
-/// Other parameters, organisations, people, products with sizes and stock, materials,
-/// messages, help texts and translations.
+/// Other parameters, organisations, people, products with sizes, the stock to hold
+/// (Catalogue::stock; the documents book it), materials, messages, help texts and translations.
 Catalogue seedReference(Seeder& seed, int64_t today);
 
 /// Module groups, the modules of all form classes and the users' rights.
 void seedModules(Seeder& seed, const Catalogue& catalogue);
 
 /// Six months of documents before `catalogue.today`; with `largeLines` > 0 also 24 earlier
-/// months of daily reports holding that many lines, over extra styles.
+/// months of daily reports holding that many lines, over extra styles. Then what booking them
+/// leaves: an opening receipt per warehouse before them, the stock, the accounts and the
+/// statements, as the posting services would have written them.
 void seedDocuments(Seeder& seed, Catalogue& catalogue, int largeLines);
 
 } // namespace corvo::server::schema::demo

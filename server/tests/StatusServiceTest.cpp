@@ -1,0 +1,315 @@
+// Verifying, invalidating and the statements through the real server: what each method moves
+// in the books (stock per warehouse, product and size; the partners' accounts), and what it
+// refuses, on each backend.
+#include "ServerProcess.h"
+#include "StatusClient.h"
+#include "entity/DateTime.h"
+#include "entity/Gbk.h"
+#include "entity/Guid.h"
+#include "entity/ParamNames.h"
+#include "entity/TClientDataSet.h"
+#include "entity/TCustomEntityList.h"
+#include "entity/TParamData.h"
+#include "entity/TSQLAdder.h"
+#include "remote/AppServers.h"
+#include "remote/ServerCall.h"
+#include "remote/Tvelwebconnection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvo::server::test {
+namespace {
+
+namespace app = remote::appserver;
+
+enum class Backend { Sqlite, Postgres };
+
+std::string text(TClientDataSet& rows, std::string_view field)
+{
+    return gbk::toUtf8(rows.FieldByName(field).AsString());
+}
+
+double number(TClientDataSet& rows, std::string_view field)
+{
+    return rows.FieldByName(field).IsNull() ? 0 : rows.FieldByName(field).AsFloat();
+}
+
+/// Per product: quantity and the twenty sizes.
+using Stock = std::map<std::string, std::vector<double>>;
+
+Stock stockOf(StatusClient& c, const std::string& warehouse)
+{
+    Rows rows = c.query("TStock", {"TStock.TWarehouseID = '" + warehouse + "'"});
+    Stock out;
+    for (rows->First(); !rows->Eof(); rows->Next()) {
+        std::vector<double>& v = out[text(*rows, "TProductID")];
+        v.push_back(number(*rows, "Quantity"));
+        for (int n = 1; n <= 20; ++n)
+            v.push_back(number(*rows, "Size" + std::to_string(n)));
+    }
+    return out;
+}
+
+/// What a size document's lines move, per product, from its lines and their size rows.
+Stock linesOf(StatusClient& c, const std::string& table, const std::string& objId)
+{
+    Rows lines = c.query(table + "List", {table + "List.ParentID = '" + objId + "'"});
+    Rows sizes = c.query(table + "ListSize", {table + "ListSize.ParentID in (select ObjID from " +
+                                              table + "List where ParentID = '" + objId + "')"});
+    std::map<std::string, std::string> productOfLine;
+    Stock out;
+    for (lines->First(); !lines->Eof(); lines->Next()) {
+        productOfLine[text(*lines, "ObjID")] = text(*lines, "TProductID");
+        std::vector<double>& v = out[text(*lines, "TProductID")];
+        v.resize(21);
+        v[0] += number(*lines, "Quantity");
+    }
+    for (sizes->First(); !sizes->Eof(); sizes->Next())
+        out[productOfLine.at(text(*sizes, "ParentID"))]
+           [static_cast<std::size_t>(number(*sizes, "SizeNo"))] += number(*sizes, "Quantity");
+    return out;
+}
+
+class StatusServices : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !postgresAvailable())
+            GTEST_SKIP() << "CORVO_TEST_PG_URL is not set";
+        url = makeDemoDatabase(GetParam() == Backend::Postgres);
+        server = std::make_unique<ServerProcess>(url);
+        admin = std::make_unique<StatusClient>(server->url(), "DEMO", "admin");
+        today = admin->today;
+    }
+
+    /// The first valid document of the table in the status, with the extra condition.
+    std::string documentIn(const std::string& table, const std::string& state,
+                           const std::string& extra = {})
+    {
+        std::vector<std::string> where = {table + ".Status" + table + "ID = '" +
+                                              admin->param("Status" + table + "ID_" + state) + "'",
+                                          table + ".StatusID = '" + admin->param("StatusID_Valid") +
+                                              "'"};
+        if (!extra.empty()) where.push_back(extra);
+        Rows rows = admin->query(table, where);
+        if (rows->RecordCount() == 0) throw std::runtime_error("no document in " + table);
+        rows->First();
+        return text(*rows, "ObjID");
+    }
+
+    /// A new collection from the customer, stored as the bill entry stores it.
+    std::string newCollection(const std::string& customer, const std::string& amount)
+    {
+        TCustomEntity& bill = admin->registry.BuildEntity("TCollectionOrder", "TMaster");
+        bill.EmptyDataSet();
+        bill.Append();
+        const std::string id = Guid::create().toString();
+        bill.FieldByName("ObjID").SetAsString(id);
+        bill.FieldByName("HappenDate").SetAsString(today);
+        bill.FieldByName("TOrganID").SetAsString(admin->organId(customer));
+        bill.FieldByName("TPaymentTypeID").SetAsString(admin->param("TPaymentTypeID_BANK"));
+        bill.FieldByName("TotalAmount").SetAsString(amount);
+        bill.Post();
+        TParamData packet(paramkind::Data);
+        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        packet.SetParamData("TMaster", bill.Data());
+        const std::string error = admin->call(app::Insert, app::insert::MasterDetail, packet);
+        if (error != "(no error)") throw std::runtime_error("insert: " + error);
+        return id;
+    }
+
+    std::string url;
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<StatusClient> admin;
+    std::string today;
+};
+
+TEST_P(StatusServices, VerifyingADeliveryTakesItsLinesOutOfItsWarehouseSizeBySize)
+{
+    const std::string delivery = documentIn("TStockOut", "New", "TStockOut.Code like 'CK%'");
+    const std::string central =
+        admin->query("TWarehouse", {"TWarehouse.Code = 'CK01'"})->FieldByName("ObjID").AsString();
+    const Stock before = stockOf(*admin, central);
+    const Stock moved = linesOf(*admin, "TStockOut", delivery);
+    ASSERT_FALSE(moved.empty());
+
+    EXPECT_EQ(admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {delivery}),
+              "(no error)");
+    const Stock after = stockOf(*admin, central);
+    for (const auto& [product, lines] : moved)
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            EXPECT_DOUBLE_EQ(after.at(product)[k], before.at(product)[k] - lines[k])
+                << product << " column " << k;
+    // Only the delivered products moved.
+    for (const auto& [product, values] : after)
+        if (!moved.count(product)) {
+            EXPECT_EQ(values, before.at(product)) << product;
+        }
+    Rows stored = admin->query("TStockOut", {"TStockOut.ObjID = '" + delivery + "'"});
+    EXPECT_EQ(stored->FieldByName("StatusTStockOutID").AsString(),
+              admin->param("StatusTStockOutID_Verified"));
+
+    // Verifying twice is refused and moves nothing.
+    EXPECT_EQ(admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {delivery}),
+              "单据“" + text(*stored, "Code") + "”已经是“已审核”状态，不能重复操作。");
+    EXPECT_EQ(stockOf(*admin, central), after);
+}
+
+TEST_P(StatusServices, AVerifiedCollectionIsCollectedUntilItIsInvalidated)
+{
+    const std::string customer = admin->organId("KH001");
+    const std::string collection = newCollection("KH001", "1234.5");
+    Rows doc = admin->query("TCollectionOrder", {"TCollectionOrder.ObjID = '" + collection + "'"});
+    const std::string code = text(*doc, "Code");
+    const double total = number(*doc, "TotalAmount");
+    ASSERT_GT(total, 0);
+    auto balance = [&] {
+        Rows s = admin->statement("KH001", "2000-01-01", today);
+        s->Last();
+        return number(*s, "Balance");
+    };
+    const double open = balance();
+
+    EXPECT_EQ(
+        admin->send(app::VerifyAccount, app::verify::Verify, "TCollectionOrder", {collection}),
+        "(no error)");
+    EXPECT_DOUBLE_EQ(balance(), open - total);
+    Rows entries = admin->query("TAccount", {"TAccount.BillCode = '" + code + "'"});
+    ASSERT_EQ(entries->RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(number(*entries, "TotalAmount"), -total);
+    EXPECT_EQ(entries->FieldByName("TOrganID").AsString(), customer);
+    EXPECT_EQ(text(*entries, "Remark"), "收款单");
+
+    EXPECT_EQ(admin->send(app::Update, app::update::Invalidate, "TCollectionOrder", {collection}),
+              "(no error)");
+    EXPECT_DOUBLE_EQ(balance(), open);
+    EXPECT_EQ(admin->send(app::Update, app::update::Invalidate, "TCollectionOrder", {collection}),
+              "单据“" + code + "”已经作废，不能再次作废。");
+    EXPECT_EQ(
+        admin->send(app::VerifyAccount, app::verify::Verify, "TCollectionOrder", {collection}),
+        "单据“" + code + "”已经作废，不能再修改单据状态。");
+}
+
+TEST_P(StatusServices, InvalidatingAStoredInvoiceTakesItOutOfTheSuppliersAccount)
+{
+    // Invoices are in the books from the moment they are stored; payables are kept from the
+    // supplier's side, which the partner-side statement reads.
+    const std::string supplier = admin->organId("GY001");
+    const std::string invoice =
+        documentIn("TPurchaseInvoice", "New", "TPurchaseInvoice.TOrganID = '" + supplier + "'");
+    Rows doc = admin->query("TPurchaseInvoice", {"TPurchaseInvoice.ObjID = '" + invoice + "'"});
+    const double total = number(*doc, "TotalAmount");
+    auto balance = [&] {
+        Rows s = admin->statement("GY001", "2000-01-01", today, true);
+        s->Last();
+        return number(*s, "Balance");
+    };
+    const double open = balance();
+    EXPECT_EQ(admin->send(app::Update, app::update::Invalidate, "TPurchaseInvoice", {invoice}),
+              "(no error)");
+    EXPECT_DOUBLE_EQ(balance(), open - total);
+}
+
+TEST_P(StatusServices, TheStatementIsTheOpeningBalanceThenEveryEntryWithItsBalance)
+{
+    // Over the seeded months the statement is the one the company was seeded with.
+    Rows seeded = admin->query("TCheckAccount",
+                               {"TCheckAccount.TOrganID = '" + admin->organId("KH002") + "'"});
+    ASSERT_GT(seeded->RecordCount(), 2);
+    seeded->First();
+    const std::string from = seeded->FieldByName("HappenDate").AsDateTime().toDateString();
+    Rows made = admin->statement("KH002", from, today);
+    ASSERT_EQ(made->RecordCount(), seeded->RecordCount());
+    std::map<int, int> recOf;
+    for (seeded->First(); !seeded->Eof(); seeded->Next())
+        recOf[static_cast<int>(number(*seeded, "DispOrder"))] = seeded->RecNo();
+    for (made->First(); !made->Eof(); made->Next()) {
+        seeded->SetRecNo(recOf.at(static_cast<int>(number(*made, "DispOrder"))));
+        for (const char* f : {"HappenDate", "TOrganID", "TOrganName", "BillType", "Code", "Summary",
+                              "DebitAmount", "CreditAmount", "Balance", "TOwnerID"})
+            EXPECT_EQ(made->FieldByName(f).AsString(), seeded->FieldByName(f).AsString())
+                << f << " of line " << number(*made, "DispOrder");
+    }
+    // A period without entries is the opening balance alone, which the form reports as no
+    // documents; the balance is the last one before it.
+    made->Last();
+    const double last = number(*made, "Balance");
+    Rows empty = admin->statement("KH002", "2099-01-01", "2099-01-31");
+    ASSERT_EQ(empty->RecordCount(), 1);
+    EXPECT_EQ(text(*empty, "Summary"), "期初余额");
+    EXPECT_DOUBLE_EQ(number(*empty, "Balance"), last);
+    EXPECT_EQ(empty->FieldByName("HappenDate").AsDateTime().toDateString(), "2099-01-01");
+}
+
+TEST_P(StatusServices, ProductsWithoutStockAnywhereAreInvalidatedAutomatically)
+{
+    const std::string valid = admin->param("StatusID_Valid");
+    auto validCodes = [&] {
+        std::vector<std::string> codes;
+        Rows rows = admin->query("TProduct", {"TProduct.StatusID = '" + valid + "'"});
+        for (rows->First(); !rows->Eof(); rows->Next())
+            codes.push_back(text(*rows, "Code"));
+        return codes;
+    };
+    std::vector<std::string> before = validCodes();
+    TParamData packet(paramkind::Data);
+    packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+    packet.SetParamValue("TOwnerID", Variant(admin->owner));
+    EXPECT_EQ(admin->call(app::Update, app::update::InvalidateZeroStock, packet), "(no error)");
+    std::vector<std::string> after = validCodes();
+    std::vector<std::string> gone;
+    for (const std::string& c : before)
+        if (std::find(after.begin(), after.end(), c) == after.end()) gone.push_back(c);
+    std::sort(gone.begin(), gone.end());
+    EXPECT_EQ(gone, (std::vector<std::string>{"PS-2504", "PS-2505"}));
+}
+
+TEST_P(StatusServices, WritesNeedTheFormsModuleAndTheCompanysOwnDocuments)
+{
+    const std::string collection = newCollection("KH003", "88");
+    const std::string report = documentIn("TStockOut", "New", "TStockOut.Code like 'RB%'");
+    Rows rows = admin->query("TCollectionOrder", {"TCollectionOrder.ObjID = '" + collection + "'"});
+    TParamData sent(paramkind::Data);
+    sent.SetParamData("TMaster", rows->Data());
+    // The clerk verifies daily reports but neither collections nor products.
+    StatusClient clerk(server->url(), "LS", "clerk");
+    EXPECT_EQ(clerk.call(app::VerifyAccount, app::verify::Verify, sent),
+              "您没有修改[收款单]的权限，请与系统管理员联系！");
+    TParamData packet(paramkind::Data);
+    packet.SetParamValue("TOwnerID", Variant(clerk.owner));
+    EXPECT_EQ(clerk.call(app::Update, app::update::InvalidateZeroStock, packet),
+              "您没有修改[商品]的权限，请与系统管理员联系！");
+    EXPECT_EQ(clerk.send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {report}),
+              "(no error)");
+
+    // Another company's administrator reaches none of DEMO's documents.
+    std::string out;
+    ASSERT_EQ(runServerCommand({"init-demo", "--db", url, "--company", "ACME"}, &out), 0) << out;
+    StatusClient other(server->url(), "ACME", "admin");
+    TParamData foreign(paramkind::Data);
+    foreign.SetParamData("TMaster", rows->Data());
+    EXPECT_EQ(other.call(app::VerifyAccount, app::verify::Verify, foreign),
+              "单据[" + collection + "]不存在或不属于本机构，不能修改其状态");
+    foreign.SetParamData("TMaster", rows->Data());
+    EXPECT_EQ(other.call(app::Update, app::update::Invalidate, foreign),
+              "单据[" + collection + "]不存在或不属于本机构，不能修改其状态");
+    EXPECT_EQ(
+        text(*admin->query("TCollectionOrder", {"TCollectionOrder.ObjID = '" + collection + "'"}),
+             "StatusTCollectionOrderName"),
+        "新建");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StatusServices,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+} // namespace
+} // namespace corvo::server::test
