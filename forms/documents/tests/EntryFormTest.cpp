@@ -32,8 +32,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <arpa/inet.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -257,9 +259,21 @@ protected:
         enter(form, "Remark", remark);
     }
 
-    /// A login of the demo company as that user, answered like the session's own.
+    /// A login of the demo company as that user, answered like the session's own. The
+    /// cached tables it writes are put back afterwards, so later tests see the session's.
     static bool logsIn(const char* user, const char* password)
     {
+        namespace fs = std::filesystem;
+        const fs::path data = shell::dataDir();
+        const fs::path kept =
+            fs::temp_directory_path() / ("corvo-kept-" + std::to_string(getpid()));
+        fs::remove_all(kept);
+        fs::copy(data, kept, fs::copy_options::recursive);
+        const auto restore = qScopeGuard([&] {
+            fs::remove_all(data);
+            fs::copy(kept, data, fs::copy_options::recursive);
+            fs::remove_all(kept);
+        });
         platform::setModalInterceptor([](QDialog&) { return 0; });
         platform::setProcessTerminator([](int) {});
         auto login = std::make_unique<shell::TFrmLogin>();
@@ -563,8 +577,6 @@ TEST_F(EntryFormTest, ARecordIsChangedInTheListAndAFailedSaveCanBeSentAgain)
     EXPECT_GT(entity(*empty, "TMasterQuery").RecordCount(), 0) << message();
 }
 
-// Last: the logins of the new user replace the company's cached tables with what that user
-// may see.
 TEST_F(EntryFormTest, APasswordIsStoredEncodedSoTheUserLogsInWithIt)
 {
     auto form = open<TFrmInsert>("TUser", "新增用户");
