@@ -15,6 +15,7 @@
 #include "server/service/CallContext.h"
 #include "server/service/InsertService.h"
 #include "server/service/ServerContext.h"
+#include "server/service/StatusService.h"
 #include "server/tests/ServerProcess.h"
 #include "server/tests/WriteClient.h"
 
@@ -135,6 +136,28 @@ void BM_Write_SaveDocument(benchmark::State& state)
     });
 }
 
+/// The size verify of a stored document, as the size verify form sends it.
+std::unique_ptr<TParamData> verifyOf(TParamData& saved)
+{
+    TClientDataSet master;
+    master.SetData(saved.GetParamData("TMaster"));
+    return packetOf({{"TMaster", &master}});
+}
+
+void BM_Write_SaveAndVerify(benchmark::State& state)
+{
+    static Latencies latencies;
+    WriteClient& client = clientOf(state.thread_index());
+    runClient(state, latencies, theServer().pid(), [&] {
+        auto packet = delivery(client, Lines);
+        if (!client.call(app::Insert, app::insert::MasterDetail, *packet))
+            throw Error("the save was refused");
+        auto verify = verifyOf(*packet);
+        if (!client.call(app::SizeVerify, app::sizeverify::Verify, *verify))
+            throw Error("the verify was refused");
+    });
+}
+
 // ---- The floor ----
 
 struct Statement {
@@ -178,6 +201,7 @@ public:
         log.clear();
         return std::make_unique<RecordingTransaction>(m_real.begin(mode), log);
     }
+    /// The statements of the last transaction begun.
     std::vector<std::string> tableNames() override { return m_real.tableNames(); }
     std::vector<Statement> log;
 
@@ -185,8 +209,11 @@ private:
     server::storage::Database& m_real;
 };
 
-/// The statements of one save of a delivery, as the insert service sends them to the storage.
-std::vector<Statement> recordedSave(server::storage::Database& db, std::set<std::string>& fresh)
+using Transactions = std::vector<std::vector<Statement>>;
+
+/// The statements of one save of a delivery, as the insert service sends them to the storage,
+/// and with `verify` those of its size verify too: one list per transaction.
+Transactions recordedCalls(server::storage::Database& db, std::set<std::string>& fresh, bool verify)
 {
     RecordingDatabase recording(db);
     server::ServerContext context{recording, server::SessionStore(), server::Credentials(), {}};
@@ -197,6 +224,7 @@ std::vector<Statement> recordedSave(server::storage::Database& db, std::set<std:
     server::CallContext callContext;
     server::CallScope scope(callContext);
     server::ServiceCall call{context, &session, callContext};
+    Transactions calls;
     for (int pass = 0; pass < 2; ++pass) { // the first one also loads the dictionary
         auto packet = delivery(client, Lines);
         fresh.clear();
@@ -207,46 +235,69 @@ std::vector<Statement> recordedSave(server::storage::Database& db, std::set<std:
             for (sent.First(); !sent.Eof(); sent.Next())
                 fresh.insert(sent.FieldByName("ObjID").AsString());
         }
+        calls.clear();
         server::insertDocument(call, *packet);
+        calls.push_back(recording.log);
+        if (verify) {
+            auto sent = verifyOf(*packet);
+            server::verifySizeDocuments(call, *sent);
+            calls.push_back(recording.log);
+        }
     }
     // And those the server made: first seen in an insert.
     std::set<std::string> seen;
-    for (const Statement& s : recording.log) {
-        const bool insert = s.sql.rfind("INSERT", 0) == 0;
-        for (const Value& v : s.params) {
-            if (v.type() != Variant::Type::String || !Guid::parse(v.asString())) continue;
-            if (insert && !seen.count(v.asString())) fresh.insert(v.asString());
-            seen.insert(v.asString());
+    for (const auto& statements : calls)
+        for (const Statement& s : statements) {
+            const bool insert = s.sql.rfind("INSERT", 0) == 0;
+            for (const Value& v : s.params) {
+                if (v.type() != Variant::Type::String || !Guid::parse(v.asString())) continue;
+                if (insert && !seen.count(v.asString())) fresh.insert(v.asString());
+                seen.insert(v.asString());
+            }
+        }
+    return calls;
+}
+
+void replayFloor(benchmark::State& state, bool verify)
+{
+    auto db = server::storage::Database::open(databaseUrl());
+    std::set<std::string> fresh;
+    const Transactions calls = recordedCalls(*db, fresh, verify);
+    std::size_t count = 0;
+    for (const auto& statements : calls)
+        count += statements.size();
+    for (auto _ : state) {
+        std::map<std::string, std::string> renamed;
+        for (const auto& statements : calls) {
+            auto tx = db->begin(server::storage::TransactionMode::Write);
+            for (const Statement& s : statements) {
+                std::vector<Value> params = s.params;
+                for (Value& v : params)
+                    if (v.type() == Variant::Type::String && fresh.count(v.asString())) {
+                        auto [at, added] = renamed.try_emplace(v.asString());
+                        if (added) at->second = Guid::create().toString();
+                        v = Value(at->second);
+                    }
+                if (s.query)
+                    benchmark::DoNotOptimize(tx->query(s.sql, params));
+                else
+                    tx->execute(s.sql, params);
+            }
+            tx->commit();
         }
     }
-    return recording.log;
+    state.counters["statements"] = static_cast<double>(count);
+    state.SetItemsProcessed(state.iterations());
 }
 
 void BM_Write_Floor(benchmark::State& state)
 {
-    auto db = server::storage::Database::open(databaseUrl());
-    std::set<std::string> fresh;
-    const std::vector<Statement> statements = recordedSave(*db, fresh);
-    for (auto _ : state) {
-        std::map<std::string, std::string> renamed;
-        auto tx = db->begin(server::storage::TransactionMode::Write);
-        for (const Statement& s : statements) {
-            std::vector<Value> params = s.params;
-            for (Value& v : params)
-                if (v.type() == Variant::Type::String && fresh.count(v.asString())) {
-                    auto [at, added] = renamed.try_emplace(v.asString());
-                    if (added) at->second = Guid::create().toString();
-                    v = Value(at->second);
-                }
-            if (s.query)
-                benchmark::DoNotOptimize(tx->query(s.sql, params));
-            else
-                tx->execute(s.sql, params);
-        }
-        tx->commit();
-    }
-    state.counters["statements"] = static_cast<double>(statements.size());
-    state.SetItemsProcessed(state.iterations());
+    replayFloor(state, false);
+}
+
+void BM_Write_FloorWithVerify(benchmark::State& state)
+{
+    replayFloor(state, true);
 }
 
 // ---- One line of a long document ----
@@ -291,6 +342,14 @@ BENCHMARK(BM_Write_SaveDocument)
     ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write_Floor)->MinTime(3.0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_SaveAndVerify)
+    ->Threads(1)
+    ->Threads(8)
+    ->Threads(32)
+    ->UseRealTime()
+    ->MinTime(3.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_FloorWithVerify)->MinTime(3.0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write_UpdateOneLine)
     ->Arg(10)
     ->Arg(100)
