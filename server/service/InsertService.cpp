@@ -2,9 +2,9 @@
 
 #include "AutoCoding.h"
 #include "DocumentLines.h"
+#include "DocumentStatus.h"
 #include "RowStore.h"
 #include "SaveLog.h"
-#include "StatusChanges.h"
 #include "WriteCallers.h"
 #include "WriteRights.h"
 #include "WriteRules.h"
@@ -148,7 +148,7 @@ bool insertDocument(ServiceCall& call, TParamData& packet)
             insertRows(write.tx, *lines);
             if (auto sizes = sizeRowsOf(write, *lines)) insertRows(write.tx, *sizes);
         }
-        afterDocumentInsert(write, master.table, objId);
+        postOnInsert(write, master.table, objId);
         recordSave(write.tx, objId, master.table, hex, unixNow());
         const std::vector<std::string> ids = {objId};
         packet.SetParamData("TMaster", storedPacket(write, master.table, ids,

@@ -1,9 +1,9 @@
 #include "UpdateService.h"
 
 #include "DocumentLines.h"
+#include "DocumentStatus.h"
 #include "RowStore.h"
 #include "SaveLog.h"
-#include "StatusChanges.h"
 #include "WriteCallers.h"
 #include "WriteRights.h"
 #include "WriteRules.h"
@@ -282,7 +282,7 @@ bool updateDocument(ServiceCall& call, TParamData& packet)
                     validity
                         ? std::span<const std::string_view>(writecallers::InvalidateMasterDetail)
                         : std::span<const std::string_view>(writecallers::VerifyMasterDetail));
-                applyStatusChange(write, masters.table, ids, change.field, change.status);
+                changeStatus(write, masters.table, ids, change.field, change.status);
             }
             stored = storedRows(write, masters, ids, true);
         } else {
