@@ -38,6 +38,7 @@ struct Bill {
     Value date;
     std::string owner; ///< of the entry
     std::string organ; ///< of the entry
+    std::string company;
     int64_t total = 0; ///< cents, signed as the entry
     std::string caption;
 };
@@ -59,6 +60,7 @@ Bill billOf(PostingScope& scope, const BillKind& kind, const std::string& objId)
     const std::string company = stringOf(r[2]);
     const std::string partner = stringOf(r[3]);
     if (partner.empty()) throw Error("单据“" + b.code + "”没有往来单位，不能记往来帐");
+    b.company = company;
     b.owner = kind.partnerOwns ? partner : company;
     b.organ = kind.partnerOwns ? company : partner;
     b.total = kind.sign * centsOf(r[4]);
@@ -67,14 +69,15 @@ Bill billOf(PostingScope& scope, const BillKind& kind, const std::string& objId)
 }
 
 /// The valid entries of the bill: same bill code, same kind (its table's caption as remark),
-/// same owner and partner.
+/// the document's company on either side (a changed partner leaves the entry found).
 storage::Rows entriesOf(PostingScope& scope, const Bill& b)
 {
     return scope.tx.query(
         std::string("SELECT \"ObjID\" FROM \"TAccount\" WHERE \"BillCode\" = ? AND \"Remark\" = ? "
-                    "AND \"TOwnerID\" = ? AND \"TOrganID\" = ? AND \"StatusID\" = ?") +
+                    "AND (\"TOwnerID\" = ? OR \"TOrganID\" = ?) AND \"StatusID\" = ? "
+                    "ORDER BY \"ObjID\"") +
             forUpdate(scope),
-        std::vector<Value>{Value(b.code), Value(b.caption), Value(b.owner), Value(b.organ),
+        std::vector<Value>{Value(b.code), Value(b.caption), Value(b.company), Value(b.company),
                            Value(std::string(schema::ids::StatusValid))});
 }
 
@@ -129,6 +132,26 @@ void reverseAccount(PostingScope& scope, const BillKind& kind, const std::string
         scope.tx.execute(
             "UPDATE \"TAccount\" SET \"StatusID\" = ? WHERE \"ObjID\" = ?",
             std::vector<Value>{Value(std::string(schema::ids::StatusInvalid)), row[0]});
+}
+
+void repostAccount(PostingScope& scope, const BillKind& kind, const std::string& objId)
+{
+    const Bill b = billOf(scope, kind, objId);
+    const storage::Rows entries = entriesOf(scope, b);
+    if (entries.rows.empty()) {
+        postAccount(scope, kind, objId);
+        return;
+    }
+    const auto day = dayOf(b.date);
+    scope.tx.execute(
+        "UPDATE \"TAccount\" SET \"HappenDate\" = ?, \"TOrganID\" = ?, \"TOwnerID\" = ?, "
+        "\"TotalAmount\" = ? WHERE \"ObjID\" = ?",
+        std::vector<Value>{b.date.isNull() ? Value(day ? *day : scope.now) : b.date, Value(b.organ),
+                           Value(b.owner), Decimal{b.total, 2}, entries.rows[0][0]});
+    for (std::size_t i = 1; i < entries.rows.size(); ++i)
+        scope.tx.execute(
+            "UPDATE \"TAccount\" SET \"StatusID\" = ? WHERE \"ObjID\" = ?",
+            std::vector<Value>{Value(std::string(schema::ids::StatusInvalid)), entries.rows[i][0]});
 }
 
 std::vector<StatementLine> statementOf(storage::Transaction& tx, const std::string& owner,

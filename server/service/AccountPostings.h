@@ -28,8 +28,14 @@ const BillKind* billKind(std::string_view table);
 /// corvo::Error for a document that does not exist.
 void postAccount(PostingScope& scope, const BillKind& kind, const std::string& objId);
 
-/// Invalidates the document's valid entry, if it has one.
+/// Invalidates the document's valid entry, if it has one. The entry is found by the
+/// document's code and kind with its company on either side, so a changed partner does not
+/// hide it.
 void reverseAccount(PostingScope& scope, const BillKind& kind, const std::string& objId);
+
+/// Makes the document's valid entry follow the document again after it was changed: its date,
+/// partner and total; adds the entry when there is none.
+void repostAccount(PostingScope& scope, const BillKind& kind, const std::string& objId);
 
 /// One line of a reconciliation statement; amounts in cents.
 struct StatementLine {

@@ -170,18 +170,39 @@ void changeStatus(WriteCall& call, std::string_view table, std::span<const std::
     }
 }
 
-void postOnInsert(WriteCall& call, std::string_view table, const std::string& objId)
+namespace {
+
+/// A document that posts when stored and is valid: its kind; nullptr otherwise.
+const BillKind* postedWhenStored(WriteCall& call, std::string_view table, const std::string& id)
 {
     const BillKind* kind = billKind(table);
-    if (!kind || kind->onVerify) return;
+    if (!kind || kind->onVerify) return nullptr;
     const schema::DictTable* dictTable = call.dictionary.findTable(table);
-    if (!dictTable) return;
+    if (!dictTable) return nullptr;
     const storage::Rows rows = call.tx.query("SELECT \"StatusID\" FROM " + quoted(dictTable->code) +
                                                  " WHERE \"ObjID\" = ?",
-                                             std::vector<Value>{Value(canonical(objId))});
-    if (rows.rows.empty() || isInvalid(stringOf(rows.rows[0][0]))) return;
-    PostingScope scope = postingScope(call);
-    postAccount(scope, *kind, canonical(objId));
+                                             std::vector<Value>{Value(id)});
+    return rows.rows.empty() || isInvalid(stringOf(rows.rows[0][0])) ? nullptr : kind;
+}
+
+} // namespace
+
+void postOnInsert(WriteCall& call, std::string_view table, const std::string& objId)
+{
+    const std::string id = canonical(objId);
+    if (const BillKind* kind = postedWhenStored(call, table, id)) {
+        PostingScope scope = postingScope(call);
+        postAccount(scope, *kind, id);
+    }
+}
+
+void postOnUpdate(WriteCall& call, std::string_view table, const std::string& objId)
+{
+    const std::string id = canonical(objId);
+    if (const BillKind* kind = postedWhenStored(call, table, id)) {
+        PostingScope scope = postingScope(call);
+        repostAccount(scope, *kind, id);
+    }
 }
 
 } // namespace corvo::server

@@ -27,6 +27,11 @@ void changeStatus(WriteCall& call, std::string_view table, std::span<const std::
 /// transaction, and not again for a retried save it answers from the stored document.
 void postOnInsert(WriteCall& call, std::string_view table, const std::string& objId);
 
+/// Brings what a document posted when it was stored in line with it after its row was
+/// replaced (an invoice's entry follows its date, partner and total). An update of a stored
+/// document calls it once the new row is in the transaction.
+void postOnUpdate(WriteCall& call, std::string_view table, const std::string& objId);
+
 /// The statuses of an other-parameter type (`StatusID`, `StatusTStockOutID`, …) in
 /// `DispOrder`: their ObjIDs and names. Empty when the type has none.
 struct StatusStep {

@@ -172,6 +172,36 @@ TEST_P(DemoBooks, StockAccountsAndStatementsAreWhatBookingTheDocumentsGives)
     }
 }
 
+TEST_P(DemoBooks, AChangedInvoiceMovesItsEntryToItsNewPartnerAndTotal)
+{
+    if (GetParam() == Backend::Postgres && !postgresAvailable())
+        GTEST_SKIP() << "CORVO_TEST_PG_URL is not set";
+    auto db = storage::Database::open(makeDemoDatabase(GetParam() == Backend::Postgres));
+    auto tx = db->begin(storage::TransactionMode::Write);
+    DictionaryCache cache;
+    const auto dictionary = cache.get(*tx);
+    PostingScope scope{
+        *tx, *dictionary,     db->dialect(),
+        "",  DateTime::now(), [](std::string_view, DateTime) { return std::string("T1"); }};
+
+    const auto invoice = tx->query("SELECT \"ObjID\", \"Code\", \"TOrganID\" FROM \"TSaleInvoice\" "
+                                   "ORDER BY \"Code\"")
+                             .rows.at(0);
+    const std::string other = tx->query("SELECT \"ObjID\" FROM \"TOrgan\" WHERE \"Code\" = 'KH003'")
+                                  .rows.at(0)[0]
+                                  .asString();
+    ASSERT_NE(invoice[2].asString(), other);
+    tx->execute("UPDATE \"TSaleInvoice\" SET \"TOrganID\" = ?, \"TotalAmount\" = 123.45 WHERE "
+                "\"ObjID\" = ?",
+                std::vector<Value>{Value(other), invoice[0]});
+    repostAccount(scope, *billKind("TSaleInvoice"), invoice[0].asString());
+
+    const Table entries = rowsOf(*tx, "SELECT \"TOrganID\", \"TotalAmount\", \"StatusID\" FROM "
+                                      "\"TAccount\" WHERE \"BillCode\" = '" +
+                                          invoice[1].asString() + "'");
+    EXPECT_EQ(entries, (Table{{other, "12345", std::string(schema::ids::StatusValid)}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DemoBooks, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          [](const auto& info) {
                              return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
