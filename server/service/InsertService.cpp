@@ -58,7 +58,7 @@ std::string partnerOf(WriteCall& call, const WrittenRows& rows, const WrittenRow
 bool insertRows(ServiceCall& call, TParamData& packet)
 {
     const Variant sent = requiredData(packet, "TMaster");
-    const PasswordHashes hashes = hashPasswords(call, packet);
+    const PasswordHashes hashes = hashPasswords(call, packet, true);
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
@@ -90,7 +90,7 @@ bool insertRows(ServiceCall& call, TParamData& packet)
         if (fresh.rows.empty()) return;
         prepareNew(write, fresh, partnerSide);
         requireNewIds(write, fresh);
-        storePasswords(write, fresh, hashes);
+        storePasswords(write, fresh, hashes, true);
         insertRows(write.tx, fresh);
         const int64_t now = unixNow();
         for (std::size_t i = 0; i < fresh.rows.size(); ++i)

@@ -241,7 +241,7 @@ void changeLines(WriteCall& call, TParamData& packet, const WrittenRows& masters
 bool updateRows(ServiceCall& call, TParamData& packet)
 {
     const Variant sent = requiredData(packet, "TMaster");
-    const PasswordHashes hashes = hashPasswords(call, packet);
+    const PasswordHashes hashes = hashPasswords(call, packet, false);
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
@@ -250,7 +250,7 @@ bool updateRows(ServiceCall& call, TParamData& packet)
             requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
                                        writecallers::UpdateSingle);
         const auto stored = requireChangeableRows(write, rows, partnerSide);
-        storePasswords(write, rows, hashes);
+        storePasswords(write, rows, hashes, false);
         replaceRows(write, rows);
         packet.SetParamData("TMaster",
                             storedPacket(write, rows.table, idsOf(rows), partnerOf(write, stored)));

@@ -53,7 +53,7 @@ Variant requiredData(TParamData& packet, std::string_view name)
     return packet.GetParamData(name);
 }
 
-PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet)
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers)
 {
     PasswordHashes hashes;
     if (!packet.ParamExists("TMaster")) return hashes;
@@ -62,23 +62,25 @@ PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet)
     if (rows.FieldCount() == 0 || !gbk::equalsIgnoreCase(rows.Fields(0).FieldName(), "TUser"))
         return hashes;
     const int password = rows.FieldIndexOf("PassWord");
-    if (password < 0) return hashes;
+    if (password < 0 && !newUsers) return hashes;
     for (rows.First(); !rows.Eof(); rows.Next()) {
-        const std::string encoded = rows.Fields(password).AsString();
-        if (!encoded.empty() && !hashes.count(encoded))
+        const std::string encoded = password < 0 ? std::string() : rows.Fields(password).AsString();
+        if ((newUsers || !encoded.empty()) && !hashes.count(encoded))
             hashes.emplace(encoded, call.server.credentials.hash(encoded));
     }
     return hashes;
 }
 
-void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes)
+void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes, bool newUsers)
 {
-    if (rows.table != "TUser" || rows.column("PassWord") < 0) return;
+    if (rows.table != "TUser") return;
+    const int column = rows.column("PassWord");
     for (WrittenRow& row : rows.rows) {
         const std::string encoded = rows.text(row, "PassWord");
-        const bool sent = row.sent[static_cast<std::size_t>(rows.column("PassWord"))] != 0;
+        const bool sent = column >= 0 && row.sent[static_cast<std::size_t>(column)] != 0;
         rows.set(row, "PassWord", storage::Value());
-        if (!sent || encoded.empty()) {
+        // A changed user keeps the password when none was typed; a new one has the empty one.
+        if (!newUsers && (!sent || encoded.empty())) {
             rows.keep(row, "PassWord");
             continue;
         }

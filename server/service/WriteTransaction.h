@@ -4,6 +4,7 @@
 #include "WrittenRows.h"
 
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 
@@ -27,13 +28,16 @@ Variant storedPacket(WriteCall& call, const std::string& table, std::span<const 
 /// The packet's data row `name`; refuses a packet without it ("参数[name]不存在 ...").
 Variant requiredData(TParamData& packet, std::string_view name);
 
-/// Password hashes of the TUser rows' PassWord texts, made before the transaction opens (the
-/// hash is slow on purpose; nothing slow may hold the write lock), by the encoded text.
+/// Password hashes of the TUser rows' PassWord texts (for `newUsers` the empty one too), made
+/// before the transaction opens (the hash is slow on purpose; nothing slow may hold the write
+/// lock), by the encoded text.
 using PasswordHashes = std::map<std::string, std::string>;
-PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet);
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers);
 
 /// Stores the hash of every TUser row's PassWord as that user's password; the column itself
-/// keeps nothing.
-void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes);
+/// keeps nothing. A new user without one gets the empty password (the client encodes an empty
+/// password as an empty text); a changed user without one keeps the stored password.
+void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes,
+                    bool newUsers);
 
 } // namespace corvo::server

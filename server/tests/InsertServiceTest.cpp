@@ -307,6 +307,18 @@ TEST_P(InsertService, NewUserLogsInWithThePasswordTheFormSent)
     EXPECT_EQ(scalar(*db, "SELECT \"PassWord\" FROM \"TUser\" WHERE \"Code\" = 'cashier'"), "");
     EXPECT_NO_THROW(WriteClient(server->url(), "LS", "cashier", "secret"));
     EXPECT_THROW(WriteClient(server->url(), "LS", "cashier", "wrong"), std::runtime_error);
+
+    // Without a password typed, the new user has the empty one.
+    auto second = admin->blank("TUser");
+    second->Append();
+    setText(*second, "ObjID", Guid::create().toString());
+    setText(*second, "Code", "helper");
+    setText(*second, "Name", "帮工");
+    setText(*second, "TOrganID", id("TOrgan", "LS"));
+    second->Post();
+    auto packet2 = packetOf({{"TMaster", second.get()}});
+    ASSERT_TRUE(admin->call(app::Insert, app::insert::Single, *packet2));
+    EXPECT_NO_THROW(WriteClient(server->url(), "LS", "helper", ""));
 }
 
 TEST_P(InsertService, RefusedRowsStoreNothingAndSayWhatToMend)
