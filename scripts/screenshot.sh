@@ -2,7 +2,9 @@
 # Runs server and client under Xvfb, logs in as the demo user by typing like a user, and saves
 # PNGs of the login form, the message shown after the login (with the mouse pointer over it,
 # then with the memo's context menu of Qt's own texts), the main window with its tree, a
-# collated query page with rows and its print preview.
+# collated query page with rows and its print preview, then a sale order entered in 新增销售订单
+# (header from the lists, three products from the picker, quantities typed into the grid) and
+# saved with its code on the message line, and the same order changed in 修改销售订单.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -83,4 +85,66 @@ sleep 2
 shot 5-print-preview.png
 xdotool key Escape
 sleep 0.5
-echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview"
+
+# 新增销售订单: 销售管理 and its sub-group 销售订单 expanded below the open 仓库 group.
+xdotool mousemove --sync $((X + 33)) "$(row 10)" click 1   # the arrow of 销售管理
+sleep 0.5
+xdotool mousemove --sync $((X + 53)) "$(row 13)" click 1   # the arrow of 销售订单
+sleep 0.5
+xdotool mousemove --sync $((X + 130)) "$(row 14)" click 1  # 新增销售订单
+sleep 1.5
+# The header: a customer, a warehouse, a salesman and a sale type, each the first entry of
+# its list opened by the box's drop-down button.
+choose() {   # x y of the drop-down button
+    xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
+    sleep 0.6
+    xdotool mousemove --sync $((X + $1 + 40)) $((Y + $2 + 22)) click 1
+    sleep 0.4
+}
+choose 387 216   # 客户: 上海东方百货有限公司
+choose 592 216   # 发货仓库
+choose 797 216   # 业务员
+choose 387 246   # 销售方式
+xdotool mousemove --sync $((X + 955)) $((Y + 220)) click 1   # 备注
+xdotool type --delay 60 "screenshot order"
+sleep 0.3
+shot 6-insert-order.png
+xdotool mousemove --sync $((X + 587)) $((Y + 656)) click 1   # 新清单: the product picker
+sleep 1.5
+shot 7-product-picker.png
+xdotool mousemove --sync $((X + 190)) $((Y + 145)) click 1            # the first product
+xdotool mousemove --sync $((X + 190)) $((Y + 167)) keydown ctrl click 1 keyup ctrl
+xdotool mousemove --sync $((X + 190)) $((Y + 189)) keydown ctrl click 1 keyup ctrl
+sleep 0.3
+xdotool mousemove --sync $((X + 356)) $((Y + 533)) click 1            # 确定
+sleep 1
+for line in 0 1 2; do   # a quantity typed into each line: the key opens the cell, Enter ends it
+    xdotool mousemove --sync $((X + 572)) $((Y + 322 + 18 * line)) click 1
+    sleep 0.3
+    xdotool type --delay 60 "$((line + 2))"
+    xdotool key Return
+    sleep 0.3
+done
+shot 8-order-lines.png
+xdotool mousemove --sync $((X + 913)) $((Y + 656)) click 1            # 保存
+sleep 1.5
+shot 9-order-saved.png
+
+# 修改销售订单: this month's orders queried, the new one picked, a line changed and saved.
+xdotool mousemove --sync $((X + 140)) "$(row 15)" click 1
+sleep 1.5
+xdotool mousemove --sync $((X + 269)) $((Y + 656)) click 1            # 查询
+sleep 1.5
+shot 10-update-order-list.png
+xdotool mousemove --sync $((X + 270)) $((Y + 195)) click 1            # the order just saved
+sleep 1
+xdotool mousemove --sync $((X + 686)) $((Y + 358)) click 1            # its first line's quantity
+sleep 0.3
+xdotool type --delay 60 "5"
+xdotool key Return
+sleep 0.5
+shot 11-update-order-changed.png
+xdotool mousemove --sync $((X + 913)) $((Y + 656)) click 1            # 保存
+sleep 1.5
+shot 12-update-order-saved.png
+echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved"
