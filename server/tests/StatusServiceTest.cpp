@@ -245,6 +245,16 @@ TEST_P(StatusServices, TheStatementIsTheOpeningBalanceThenEveryEntryWithItsBalan
     EXPECT_EQ(text(*empty, "Summary"), "期初余额");
     EXPECT_DOUBLE_EQ(number(*empty, "Balance"), last);
     EXPECT_EQ(empty->FieldByName("HappenDate").AsDateTime().toDateString(), "2099-01-01");
+
+    // Without a partner there is no statement to make.
+    TSQLAdder adder;
+    admin->registry.SelectTableFields("TCheckAccount");
+    adder.BuildQuery(&admin->registry.EntityByName("TDictField"), "AllPage", "", "");
+    TParamData packet(paramkind::Data);
+    packet.SetParamValue("TOwnerID", Variant(admin->owner));
+    packet.SetParamData("TMaster", adder.Data());
+    EXPECT_EQ(admin->call(app::VerifyAccount, app::verify::AccountStatement, packet),
+              "请先选择对帐企业");
 }
 
 TEST_P(StatusServices, ProductsWithoutStockAnywhereAreInvalidatedAutomatically)
