@@ -358,6 +358,20 @@ TEST_P(InsertService, RefusedRowsStoreNothingAndSayWhatToMend)
     EXPECT_EQ(errorOf([&] { clerk.call(app::Insert, app::insert::Single, *packet); }),
               "您没有修改[商品]的权限，请与系统管理员联系！");
 
+    // The server's own tables are out of reach: they are in no dictionary.
+    TClientDataSet session;
+    session.FieldDefs().Add("TSession", FieldType::String, 38);
+    session.FieldDefs().Add("Token", FieldType::String, 64);
+    session.CreateDataSet();
+    session.Append();
+    session.Fields(1).SetAsString("x");
+    session.Post();
+    auto internal = packetOf({{"TMaster", &session}});
+    EXPECT_NE(errorOf([&] {
+                  admin->call(app::Insert, app::insert::Single, *internal);
+              }).find("的表[TSession]不存在"),
+              std::string::npos);
+
     // The status lists are the system's.
     auto status = admin->blank("TOtherParam");
     status->Append();
