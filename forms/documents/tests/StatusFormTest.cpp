@@ -1,7 +1,7 @@
 // The status change forms on demo documents against the real servers: verify and invalidate,
 // one document and several, what the stock does, refusals, the automatic invalidation of
 // products without stock, and the fixed conditions.
-#include "LoginSession.h"
+#include "ModuleForm.h"
 #include "controls/TQueryControlList.h"
 #include "controls/TVelComboBox.h"
 #include "entity/Gbk.h"
@@ -40,16 +40,7 @@ class StatusFormTest : public ::testing::Test {
 protected:
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        form->setHost(nullptr, &line, nullptr);
-        form->resize(1000, 640);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, &line);
     }
     std::string message() const { return line.text().toStdString(); }
     static TCustomEntity& master(TFrmQuery& form)
