@@ -249,11 +249,20 @@ bool updateRows(ServiceCall& call, TParamData& packet)
         const bool partnerSide =
             requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
                                        writecallers::UpdateSingle);
-        const auto stored = requireChangeableRows(write, rows, partnerSide);
-        storePasswords(write, rows, hashes, false);
-        replaceRows(write, rows);
+        // A whole list sent back (the other-parameter editor) holds the system's rows as well.
+        const std::vector<std::string> sentIds = idsOf(rows);
+        const std::set<std::string> unchanged = unchangedSharedRows(write, rows);
+        std::erase_if(rows.rows, [&](const WrittenRow& row) {
+            return unchanged.count(idKey(rows.text(row, "ObjID"))) != 0;
+        });
+        std::map<std::string, StoredRow> stored;
+        if (!rows.rows.empty()) {
+            stored = requireChangeableRows(write, rows, partnerSide);
+            storePasswords(write, rows, hashes, false);
+            replaceRows(write, rows);
+        }
         packet.SetParamData("TMaster",
-                            storedPacket(write, rows.table, idsOf(rows), partnerOf(write, stored)));
+                            storedPacket(write, rows.table, sentIds, partnerOf(write, stored)));
     });
     return true;
 }

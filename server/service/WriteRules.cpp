@@ -6,6 +6,7 @@
 #include "entity/Guid.h"
 #include "server/schema/Ddl.h"
 #include "server/schema/Ownership.h"
+#include "server/schema/StoredValues.h"
 #include "server/schema/SystemIds.h"
 
 #include <map>
@@ -267,6 +268,56 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
             if (!own && !partner) continue;
         }
         out.emplace(idKey(textOf(row[0])), std::move(stored));
+    }
+    return out;
+}
+
+std::set<std::string> unchangedSharedRows(WriteCall& call, const WrittenRows& rows)
+{
+    std::set<std::string> out;
+    const schema::TableLayout& layout = *rows.layout;
+    const int owner = layout.columnIndex("TOwnerID");
+    if (owner < 0 || rows.rows.empty()) return out;
+    // Compared as the update would write them: what the server keeps is left out.
+    WrittenRows marked = rows;
+    setServerColumns(call, marked, WriteKind::Update, false);
+    std::vector<int> stored;
+    std::string select = "SELECT t." + quoteIdentifier("ObjID");
+    for (std::size_t i = 1; i < layout.columns().size(); ++i)
+        if (layout.columns()[i].stored()) {
+            stored.push_back(static_cast<int>(i));
+            select += ", t." + quoteIdentifier(layout.columns()[i].code());
+        }
+    const std::string shared = " AND (t." + quoteIdentifier("TOwnerID") + " IS NULL OR t." +
+                               quoteIdentifier("TOwnerID") + " = '' OR t." +
+                               quoteIdentifier("TOwnerID") + " = ?)";
+    std::vector<std::string> ids;
+    for (const WrittenRow& row : marked.rows)
+        ids.push_back(marked.text(row, "ObjID"));
+    const std::vector<storage::Value> after = {storage::Value(std::string(EmptyGuidText))};
+    const storage::Rows found = queryWhereIn(call.tx,
+                                             select + " FROM " + quoteIdentifier(rows.table) +
+                                                 " AS t WHERE t." + quoteIdentifier("ObjID"),
+                                             ids, shared, {}, after);
+    std::map<std::string, const std::vector<storage::Value>*> byId;
+    for (const auto& row : found.rows)
+        byId[idKey(textOf(row[0]))] = &row;
+    for (const WrittenRow& row : marked.rows) {
+        const std::string key = idKey(marked.text(row, "ObjID"));
+        const auto was = byId.find(key);
+        if (was == byId.end()) continue;
+        bool same = true;
+        for (std::size_t c = 0; c < stored.size() && same; ++c) {
+            const auto at = static_cast<std::size_t>(stored[c]);
+            if (!row.written[at]) continue;
+            const schema::LayoutColumn& column = layout.columns()[at];
+            // Both sides through the same conversion, so number and date forms agree.
+            const storage::Value before = schema::storedValue(
+                schema::clientValue((*was->second)[c + 1], column, rows.table), column, rows.table);
+            same = before.isNull() == row.values[at].isNull() &&
+                   textOf(before) == textOf(row.values[at]);
+        }
+        if (same) out.insert(key);
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include "WrittenRows.h"
 
 #include <map>
+#include <set>
 #include <span>
 #include <string>
 
@@ -43,6 +44,10 @@ struct StoredRow {
 /// company, of another company or missing are absent.
 std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& rows,
                                             std::span<const std::string> objIds, bool partnerSide);
+
+/// The rows among `rows` that are rows of no company (the system's lists) sent back exactly as
+/// stored: a form that sends a whole list back changes nothing there. Keys as idKey.
+std::set<std::string> unchangedSharedRows(WriteCall& call, const WrittenRows& rows);
 
 /// Refuses a change of a document that is invalid or no longer in its first status.
 void requireChangeable(WriteCall& call, std::string_view table, const StoredRow& stored);

@@ -99,6 +99,38 @@ TEST_P(UpdateService, WholeRowReplacesTheStoredOneButWhatTheServerKeeps)
     EXPECT_EQ(read(), stored);
 }
 
+TEST_P(UpdateService, OtherParameterListSentBackChangesOnlyTheCompanysRows)
+{
+    // The editor adds a payment kind, then sends the whole list of the kind with it renamed.
+    auto added = admin->blank("TOtherParam");
+    const std::string addedId = Guid::create().toString();
+    added->Append();
+    setText(*added, "ObjID", addedId);
+    setText(*added, "Code", "WECHAT");
+    setText(*added, "Name", "微信");
+    setText(*added, "Type", "TPaymentTypeID");
+    setText(*added, "TypeName", "付款方式");
+    setText(*added, "DispOrder", "6");
+    setText(*added, "AllowEdit", "1");
+    auto adding = packetOf({{"TMaster", added.get()}});
+    ASSERT_TRUE(admin->call(app::Insert, app::insert::Single, *adding));
+
+    auto list = admin->rows("TOtherParam", "TOtherParam.Type = 'TPaymentTypeID'");
+    ASSERT_EQ(list->RecordCount(), 6);
+    for (list->First(); !list->Eof(); list->Next())
+        if (textOf(*list, "ObjID") == addedId) setText(*list, "Name", "微信支付");
+    list->Post();
+    auto changing = packetOf({{"TMaster", list.get()}});
+    ASSERT_TRUE(admin->call(app::Update, app::update::Single, *changing));
+    EXPECT_EQ(
+        scalar(*db, "SELECT \"Name\" FROM \"TOtherParam\" WHERE \"ObjID\" = ?", {Value(addedId)}),
+        "微信支付");
+    EXPECT_EQ(scalar(*db, "SELECT \"Name\" FROM \"TOtherParam\" WHERE \"Code\" = 'CASH'"), "现金");
+    TClientDataSet reply;
+    reply.SetData(changing->GetParamData("TMaster"));
+    EXPECT_EQ(reply.RecordCount(), 6);
+}
+
 TEST_P(UpdateService, RefusedChangesStoreNothingAndSayWhatToMend)
 {
     // A product already invalid.
