@@ -4,6 +4,8 @@
 #include "app/ModuleFormRegistry.h"
 #include "controls/TSafeEdit.h"
 #include "entity/Gbk.h"
+#include "forms/documents/TFrmCustomInsert.h"
+#include "forms/documents/TFrmCustomUpdateMD.h"
 #include "forms/framework/TFrmList.h"
 #include "forms/framework/TFrmQuery.h"
 #include "forms/reports/TFrmQueryCollate.h"
@@ -212,9 +214,16 @@ TEST(MainWindowModules, ACollatedQueryModuleShowsTheCompanysRows)
     QDir().mkpath(QStringLiteral(CORVO_SCREENSHOT_DIR));
     EXPECT_TRUE(
         window.grab().save(QStringLiteral(CORVO_SCREENSHOT_DIR "/main-window-collated.png")));
-    // A module whose class is not built yet opens nothing.
+    // The insert and update modules open their forms.
     window.SelectModuleOrGroup(gbk::fromUtf8("新增仓库"));
-    EXPECT_FALSE(window.IsModuleOpen(gbk::fromUtf8("新增仓库")));
+    EXPECT_NE(qobject_cast<forms::TFrmInsert*>(window.moduleForm(gbk::fromUtf8("新增仓库"))),
+              nullptr);
+    window.SelectModuleOrGroup(gbk::fromUtf8("修改销售订单"));
+    EXPECT_NE(qobject_cast<forms::TFrmUpdateMD*>(window.moduleForm(gbk::fromUtf8("修改销售订单"))),
+              nullptr);
+    // A module whose class is not built yet opens nothing.
+    window.SelectModuleOrGroup(gbk::fromUtf8("新增销售日报"));
+    EXPECT_FALSE(window.IsModuleOpen(gbk::fromUtf8("新增销售日报")));
 }
 
 std::set<std::string> leaves(QTreeWidget& tree)

@@ -15,9 +15,11 @@
 #include "forms/documents/TFrmCustomInsertMD.h"
 #include "forms/documents/TFrmCustomUpdate.h"
 #include "forms/documents/TFrmCustomUpdateMD.h"
+#include "forms/framework/TFrmQueryCondition.h"
 #include "forms/framework/TFrmQueryProduct.h"
 #include "forms/reports/TFrmQueryCollate.h"
 #include "forms/reports/TFrmQueryMDCollate.h"
+#include "forms/rules/StatusValues.h"
 #include "password/EncodePassword.h"
 #include "platform/DataGrid.h"
 #include "platform/DataGridModel.h"
@@ -350,6 +352,29 @@ TEST_F(EntryFormTest, AnUnansweredSaveLeavesTheRecordEditableAndIsRetriedUnderIt
     ASSERT_TRUE(rows->FindRecord("Code", "CK92"));
     EXPECT_EQ(GetObjID(*rows), firstId) << "the retry sends the ObjID of the unanswered save";
 
+    // A code the company has already: the server refuses the record, which stays as typed
+    // and keeps its ObjID for the next save.
+    click(form->mbtInsert());
+    enter(*form, "Code", "CK01");
+    enter(*form, "Name", "重复仓库");
+    enter(*form, "TOrganID", cachedId("TOrgan", "LS"));
+    click(form->mbtSubmit());
+    EXPECT_NE(message().rfind("数据新增完成", 0), 0u) << message();
+    EXPECT_TRUE(form->mbtSubmit().isEnabled());
+    EXPECT_EQ(shown(*form, "Name"), "重复仓库");
+    const std::string refusedId = GetObjID(entity(*form, param::TMaster));
+    enter(*form, "Code", "CK94");
+    click(form->mbtSubmit());
+    EXPECT_EQ(message(), "数据新增完成，代码为：CK94");
+    {
+        auto rows = stored("TWarehouse", "查询仓库");
+        ASSERT_TRUE(rows->FindRecord("Code", "CK94"));
+        EXPECT_EQ(GetObjID(*rows), refusedId);
+        EXPECT_EQ(text(*rows, "Name"), "重复仓库");
+        ASSERT_TRUE(rows->FindRecord("Code", "CK01"));
+        EXPECT_NE(text(*rows, "Name"), "重复仓库") << "the stored CK01 is untouched";
+    }
+
     // A value the column refuses stops the save before anything is sent.
     click(form->mbtInsert());
     enter(*form, "Code", "CK93");
@@ -370,12 +395,22 @@ TEST_F(EntryFormTest, ADocumentWithItsLinesIsSavedUnderTheFormKeyAndShowsItsCode
     click(form->mbtSubmit());
     EXPECT_EQ(message(), "请先输入明细项目。");
     EXPECT_TRUE(form->mbtSubmit().isEnabled());
+    click(form->mbtDetailDel());
+    EXPECT_EQ(message(), "数据集为空，不能删除记录") << "nothing to delete";
 
     pick(form->mbtDetailAdd(), 0, 3);
     TCustomEntity& lines = entity(*form, param::TDetail);
     ASSERT_EQ(lines.RecordCount(), 3);
     for (int row = 0; row < 3; ++row)
         typeInto(form->dgeDetail(), row, "Quantity", QString::number(row + 1));
+    // Down on the last line goes to the first, Up on the first to the last; none is added.
+    form->dgeDetail().setFocus();
+    form->dgeDetail().setCurrentIndex(form->dgeDetail().model()->index(2, 0));
+    QTest::keyClick(&form->dgeDetail(), Qt::Key_Down);
+    EXPECT_EQ(form->dgeDetail().currentIndex().row(), 0);
+    QTest::keyClick(&form->dgeDetail(), Qt::Key_Up);
+    EXPECT_EQ(form->dgeDetail().currentIndex().row(), 2);
+    EXPECT_EQ(lines.RecordCount(), 3);
     Lines typed;
     for (lines.First(); !lines.Eof(); lines.Next())
         typed[GetObjID(lines)] = lines.FieldByName("Quantity").AsInteger();
@@ -490,6 +525,14 @@ TEST_F(EntryFormTest, AnUpdateSendsOnlyTheLinesAddedChangedAndRemoved)
     EXPECT_EQ(rows, (std::set<std::string>{"AppName", "TMaster", "TDetailInsert", "TDetailUpdate",
                                            "TDetailDelete"}));
 
+    {
+        const UnansweredCalls silent(*form->connection());
+        click(form->mbtSubmit());
+    }
+    EXPECT_NE(message(), "单据“" + entered.code + "”修改完成。");
+    EXPECT_TRUE(form->mbtSubmit().isEnabled()) << "a failed save can be sent again";
+    EXPECT_EQ(idsOf("TDetailUpdate"), std::set<std::string>{changed}) << "nothing is lost";
+
     click(form->mbtSubmit());
     EXPECT_EQ(message(), "单据“" + entered.code + "”修改完成。");
     EXPECT_FALSE(form->mbtSubmit().isEnabled());
@@ -509,6 +552,42 @@ TEST_F(EntryFormTest, AnUpdateSendsOnlyTheLinesAddedChangedAndRemoved)
     for (lines.First(); !lines.Eof(); lines.Next())
         shownLines[GetObjID(lines)] = lines.FieldByName("Quantity").AsInteger();
     EXPECT_EQ(shownLines, expected);
+}
+
+TEST_F(EntryFormTest, TheCustomPeriodAsksForConditionsOrCancelsTheQuery)
+{
+    auto form = open<TFrmUpdateMD>("TSaleOrder", "修改销售订单");
+    click(form->mbtQuery());
+    const int thisMonth = entity(*form, "TMasterQuery").RecordCount();
+    EXPECT_EQ(message(), "查询完成，本次查询到[" + std::to_string(thisMonth) + "]条记录。");
+
+    click(form->mrbCustom());
+    std::string caption;
+    platform::setModalInterceptor([&](QDialog& dialog) {
+        caption = dialog.windowTitle().toStdString();
+        return 0;
+    });
+    click(form->mbtQuery());
+    EXPECT_EQ(caption, "请选定您想要的查询条件……");
+    EXPECT_EQ(message(), "查询操作被用户取消。");
+
+    // Confirmed without a condition: every valid order, of every month.
+    platform::setModalInterceptor([](QDialog& dialog) {
+        auto* conditions = qobject_cast<TFrmQueryCondition*>(&dialog);
+        if (conditions) click(conditions->mbtOK());
+        return conditions ? conditions->resultFlag() : 0;
+    });
+    click(form->mbtQuery());
+    platform::setModalInterceptor({});
+    TCustomEntity& list = entity(*form, "TMasterQuery");
+    EXPECT_GT(list.RecordCount(), thisMonth) << message();
+    const std::string valid = StatusObjID(entity(*form, "TOtherParam"), "StatusID", "Valid");
+    std::string previous;
+    for (list.First(); !list.Eof(); list.Next()) {
+        EXPECT_EQ(list.FieldByName("StatusID").AsString(), valid);
+        EXPECT_LE(previous, GetCode(list)) << "listed by code";
+        previous = GetCode(list);
+    }
 }
 
 TEST_F(EntryFormTest, ChangesOfOneDocumentNeverTravelWithTheNext)
