@@ -8,13 +8,13 @@
 #include "entity/Error.h"
 #include "entity/ParamNames.h"
 #include "entity/TParamData.h"
+#include "password/EncodePassword.h"
 #include "remote/AppServers.h"
 #include "remote/ObjectId.h"
 #include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
 #include "server/service/PasswordHash.h"
 #include "server/tests/ServerProcess.h"
-#include "shell/EncodePassword.h"
 
 #include <array>
 #include <memory>

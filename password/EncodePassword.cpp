@@ -1,4 +1,4 @@
-#include "shell/EncodePassword.h"
+#include "password/EncodePassword.h"
 
 // The low-level Blowfish calls are deprecated in OpenSSL 3, but EVP offers no Blowfish CFB-8
 // and loads Blowfish only from the legacy provider; this file alone asks for the 1.1 interface.

@@ -1,10 +1,10 @@
-#include "LoginRequest.h"
+#include "password/LoginRequest.h"
 
-#include "EncodePassword.h"
 #include "entity/Guid.h"
 #include "entity/TClientDataSet.h"
+#include "password/EncodePassword.h"
 
-namespace corvo::shell {
+namespace corvo {
 
 void declareLoginRequest(TClientDataSet& record)
 {
@@ -42,4 +42,4 @@ void fillLoginRequest(TClientDataSet& record, const std::string& organCode,
     record.Post();
 }
 
-} // namespace corvo::shell
+} // namespace corvo

@@ -3,10 +3,8 @@
 #include <string>
 
 namespace corvo {
-class TClientDataSet;
-}
 
-namespace corvo::shell {
+class TClientDataSet;
 
 /// The login request record the client sends as "MLogin": TUser, Code, PassWord, NewPassWord,
 /// TOrganCode, TOrganTypeNo, TOrganName, Spec1, Spec2, LinkMan, Phone, Email, LastLogin.
@@ -19,4 +17,4 @@ void fillLoginRequest(TClientDataSet& record, const std::string& organCode,
                       const std::string& userCode, const std::string& password,
                       const std::string& newPassword);
 
-} // namespace corvo::shell
+} // namespace corvo

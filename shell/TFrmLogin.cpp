@@ -2,12 +2,12 @@
 
 #include "LocalFiles.h"
 #include "LoginMessages.h"
-#include "LoginRequest.h"
 #include "controls/TSafeEdit.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
 #include "entity/ParamNames.h"
+#include "password/LoginRequest.h"
 #include "platform/Desktop.h"
 #include "platform/Modal.h"
 #include "platform/QtText.h"

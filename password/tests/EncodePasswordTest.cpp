@@ -1,7 +1,7 @@
-#include "shell/EncodePassword.h"
+#include "password/EncodePassword.h"
 
 #include "entity/Gbk.h"
-#include "shell/tests/ReferenceCipher.h"
+#include "password/tests/ReferenceCipher.h"
 
 #include <algorithm>
 #include <cstdint>

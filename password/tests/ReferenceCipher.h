@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/tests/BlowfishPiTables.h"
+#include "password/tests/BlowfishPiTables.h"
 
 #include <array>
 #include <cstddef>

@@ -5,6 +5,7 @@
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
 #include "entity/TClientDataSet.h"
+#include "password/EncodePassword.h"
 #include "server/http/HttpServer.h"
 #include "server/schema/DemoCompany.h"
 #include "server/schema/DemoDictionary.h"
@@ -17,7 +18,6 @@
 #include "server/service/InternalTables.h"
 #include "server/service/LoginService.h"
 #include "server/service/ServiceHost.h"
-#include "shell/EncodePassword.h"
 
 #include <algorithm>
 #include <cctype>

@@ -6,7 +6,7 @@
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TParamData.h"
-#include "shell/LoginRequest.h"
+#include "password/LoginRequest.h"
 
 #include <atomic>
 #include <cerrno>
@@ -243,9 +243,9 @@ LoginPacket::LoginPacket(const std::string& organCode, const std::string& userCo
     : TParamData(paramkind::Data)
 {
     TClientDataSet login;
-    shell::declareLoginRequest(login);
-    shell::fillLoginRequest(login, gbk::fromUtf8(organCode), gbk::fromUtf8(userCode),
-                            gbk::fromUtf8(password), gbk::fromUtf8(newPassword));
+    declareLoginRequest(login);
+    fillLoginRequest(login, gbk::fromUtf8(organCode), gbk::fromUtf8(userCode),
+                     gbk::fromUtf8(password), gbk::fromUtf8(newPassword));
     SetParamValue(param::AppName, Variant(param::AppNameValue));
     SetParamData("MLogin", login.Data());
 }

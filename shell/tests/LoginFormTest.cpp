@@ -5,9 +5,7 @@
 #include "platform/Modal.h"
 #include "remote/Tvelwebconnection.h"
 #include "server/tests/ServerProcess.h"
-#include "shell/EncodePassword.h"
 #include "shell/LocalFiles.h"
-#include "shell/LoginRequest.h"
 #include "shell/Startup.h"
 #include "shell/TFrmLogin.h"
 #include "shell/TFrmMain.h"
@@ -363,26 +361,6 @@ TEST_F(LoginFormTest, APasswordLongerThanItsFieldLogsIn)
     fill(*form, "DEMO", "longpw", longPassword.c_str());
     QTest::mouseClick(&form->mbtLogin(), Qt::LeftButton);
     EXPECT_EQ(form->resultFlag(), 1) << (errors().empty() ? "" : errors().front());
-}
-
-TEST(LoginRequestTest, TheEncodedPasswordIsCutWhereItIsWrittenIntoItsField)
-{
-    const std::string password = "correct-horse-battery";
-    const std::string encoded = EncodePassword("longpw", password);
-    ASSERT_EQ(encoded.size(), 28u);
-    TClientDataSet request;
-    declareLoginRequest(request);
-    fillLoginRequest(request, "DEMO", "longpw", password, password);
-    EXPECT_EQ(request.FieldByName("PassWord").AsString(), encoded.substr(0, 20));
-    EXPECT_EQ(request.FieldByName("NewPassWord").AsString(), encoded.substr(0, 20));
-
-    TClientDataSet wide; // a password field of another table, longer than 20
-    wide.FieldDefs().Add("PassWord", FieldType::String, 40);
-    wide.CreateDataSet();
-    wide.Append();
-    wide.FieldByName("PassWord").SetAsString(encoded);
-    wide.Post();
-    EXPECT_EQ(wide.FieldByName("PassWord").AsString(), encoded);
 }
 
 TEST_F(LoginFormTest, ChineseUserCodeTypedThroughTheInputMethodLogsIn)
