@@ -3,7 +3,7 @@
 #include "entity/Error.h"
 #include "server/schema/SystemDictionary.h"
 #include "server/schema/TableLayout.h"
-#include "server/schema/internal/WhereText.h"
+#include "server/schema/WhereText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (size < 1) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
-        internal::checkedWhere(text, layout, data[0] % 4);
+        checkedWhere(text, layout, data[0] % 4);
     } catch (const corvo::Error&) {
     }
     return 0;

@@ -1,11 +1,11 @@
 #include "TableReader.h"
 
 #include "Ddl.h"
+#include "WhereText.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 #include "internal/StorageValues.h"
-#include "internal/WhereText.h"
 
 namespace corvo::server::schema {
 
@@ -54,7 +54,7 @@ std::string selectStatement(const TableLayout& layout, std::string_view where,
 
 storage::Rows readRows(storage::Transaction& tx, const TableLayout& layout, const TableQuery& query)
 {
-    std::string where = internal::checkedWhere(query.where, layout, query.params.size());
+    std::string where = checkedWhere(query.where, layout, query.params.size());
     std::vector<storage::Value> params = query.owner.params;
     params.insert(params.end(), query.params.begin(), query.params.end());
     storage::Rows rows = tx.query(selectStatement(layout, where, query.owner), params);

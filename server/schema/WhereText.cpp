@@ -1,10 +1,10 @@
-#include "WhereText.h"
+#include "server/schema/WhereText.h"
 
-#include "../Ddl.h"
+#include "Ddl.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 
-namespace corvo::server::schema::internal {
+namespace corvo::server::schema {
 namespace {
 
 bool isWordStart(char c)
@@ -90,4 +90,4 @@ std::string checkedWhere(std::string_view where, const TableLayout& layout,
     return out;
 }
 
-} // namespace corvo::server::schema::internal
+} // namespace corvo::server::schema

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "../TableLayout.h"
+#include "server/schema/TableLayout.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace corvo::server::schema::internal {
+namespace corvo::server::schema {
 
 /// Checks a reader's condition and spells its column names as the dictionary does, so that
 /// both backends see the same names: every column is written in double quotes and must be a
@@ -17,4 +17,4 @@ namespace corvo::server::schema::internal {
 std::string checkedWhere(std::string_view where, const TableLayout& layout,
                          std::size_t parameterCount);
 
-} // namespace corvo::server::schema::internal
+} // namespace corvo::server::schema
