@@ -9,6 +9,7 @@
 // of 20 reports bringing their lines.
 #include "LoadHarness.h"
 #include "entity/Error.h"
+#include "entity/Guid.h"
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TCustomEntityList.h"
@@ -44,7 +45,6 @@ using server::test::ServerProcess;
 
 constexpr const char* PagedTable = "TStockOutList";
 constexpr int PagesPerWalk = 10; ///< a first page, then nine next pages
-constexpr const char* NoOwner = "{00000000-0000-0000-0000-000000000000}";
 
 // A folder removed with everything in it when the program ends.
 struct TemporaryFolder {
@@ -169,7 +169,7 @@ private:
     void query(int32_t method, TParamData& packet)
     {
         packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
-        packet.SetParamValue("TOwnerID", Variant(NoOwner));
+        packet.SetParamValue("TOwnerID", Variant(EmptyGuidText));
         m_conn.setServerGUID(std::string(app::Query));
         if (!remote::CallServer(m_conn, app::Query, method, packet))
             throw Error("the query was refused");

@@ -78,6 +78,34 @@ bool isTextType(FieldType type) noexcept
     return type == FieldType::String || type == FieldType::WideString || type == FieldType::Memo;
 }
 
+bool isNumericType(FieldType type) noexcept
+{
+    switch (type) {
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::Largeint:
+    case FieldType::Float:
+    case FieldType::BCD:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::pair<int64_t, int64_t> integerRange(FieldType type) noexcept
+{
+    switch (type) {
+    case FieldType::Boolean:
+        return {0, 1};
+    case FieldType::Smallint:
+        return {INT16_MIN, INT16_MAX};
+    case FieldType::Integer:
+        return {INT32_MIN, INT32_MAX};
+    default:
+        return {INT64_MIN, INT64_MAX};
+    }
+}
+
 SqlTypeMapping sqlTypeMapping(std::string_view sqlType)
 {
     for (const auto& row : SqlTypes)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace corvo {
 
@@ -30,6 +31,12 @@ std::string_view fieldTypeName(FieldType type) noexcept;
 /// Types whose value is held as bytes of variable length (texts and binaries).
 bool isVariableLength(FieldType type) noexcept;
 bool isTextType(FieldType type) noexcept;
+/// The integer, floating point and exact decimal types (not Boolean): the values a sum adds
+/// and a grid aligns to the right.
+bool isNumericType(FieldType type) noexcept;
+/// The smallest and largest value a field of an integer type holds (Boolean: 0 and 1); the
+/// 64-bit range for any other type.
+std::pair<int64_t, int64_t> integerRange(FieldType type) noexcept;
 
 /// Where the declared Size of a dictionary field comes from.
 enum class SqlSizeSource : uint8_t { Prec, Scale, GuidText, None };

@@ -1,6 +1,7 @@
 #include "DataGridModel.h"
 
 #include "QtText.h"
+#include "entity/FieldType.h"
 #include "entity/Gbk.h"
 #include "entity/TField.h"
 
@@ -11,20 +12,6 @@
 namespace corvo::platform {
 
 namespace {
-
-bool isNumeric(FieldType type) noexcept
-{
-    switch (type) {
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::Largeint:
-    case FieldType::Float:
-    case FieldType::BCD:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool isBinary(FieldType type) noexcept
 {
@@ -285,7 +272,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
         }
     case Qt::TextAlignmentRole:
         return static_cast<int>(Qt::AlignVCenter |
-                                (isNumeric(column.type) ? Qt::AlignRight : Qt::AlignLeft));
+                                (isNumericType(column.type) ? Qt::AlignRight : Qt::AlignLeft));
     default:
         return {};
     }

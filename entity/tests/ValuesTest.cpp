@@ -454,6 +454,28 @@ TEST(SqlTypeMap, OtherNamesAreRefusedNamingTheType)
     }
 }
 
+TEST(FieldTypeKinds, NumericTypesAndIntegerRanges)
+{
+    struct Case {
+        FieldType type;
+        bool numeric;
+        int64_t lowest, highest;
+    };
+    for (const Case& c :
+         {Case{FieldType::Smallint, true, -32768, 32767},
+          Case{FieldType::Integer, true, -2147483648LL, 2147483647},
+          Case{FieldType::Largeint, true, INT64_MIN, INT64_MAX},
+          Case{FieldType::Boolean, false, 0, 1}, Case{FieldType::Float, true, INT64_MIN, INT64_MAX},
+          Case{FieldType::BCD, true, INT64_MIN, INT64_MAX},
+          Case{FieldType::String, false, INT64_MIN, INT64_MAX},
+          Case{FieldType::DateTime, false, INT64_MIN, INT64_MAX},
+          Case{FieldType::Guid, false, INT64_MIN, INT64_MAX}}) {
+        SCOPED_TRACE(std::string(fieldTypeName(c.type)));
+        EXPECT_EQ(isNumericType(c.type), c.numeric);
+        EXPECT_EQ(integerRange(c.type), std::make_pair(c.lowest, c.highest));
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Value types
 

@@ -1,19 +1,14 @@
 #include "CollateRules.h"
 
+#include "entity/Guid.h"
 #include "entity/TCustomEntity.h"
 
 namespace corvo::forms {
 
-namespace {
-
-constexpr const char* EmptyOwner = "{00000000-0000-0000-0000-000000000000}";
-
-} // namespace
-
 std::string CollateOwnerClause(const std::string& table, const std::string& owner)
 {
     return "((" + table + ".TOwnerID=" + QuotedFilterValue(owner) + ")or(" + table +
-           ".TOwnerID = " + QuotedFilterValue(EmptyOwner) + "))";
+           ".TOwnerID = " + QuotedFilterValue(EmptyGuidText) + "))";
 }
 
 std::vector<std::string>

@@ -4,13 +4,13 @@
 #include "TableLayout.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 
 #include <optional>
 
 namespace corvo::server::schema {
 namespace {
 
-constexpr std::string_view EmptyGuid = "{00000000-0000-0000-0000-000000000000}";
 // A chain longer than this is a dictionary fault, not a design.
 constexpr int MaxChain = 4;
 
@@ -111,7 +111,7 @@ std::string OwnerScope::owned(const std::string& table, const std::string& alias
     // One call per placeholder: their order is the order of the values.
     std::string sql = "(" + owner + " = " + m_parameter(m_ownerId);
     sql += " OR " + owner + " IS NULL OR " + owner + " = " + m_parameter(std::string());
-    sql += " OR " + owner + " = " + m_parameter(std::string(EmptyGuid));
+    sql += " OR " + owner + " = " + m_parameter(std::string(EmptyGuidText));
     const LayoutColumn* organ = storedColumn(*layout, "TOrganID");
     if (!m_partnerId.empty() && organ) {
         sql += " OR (" + owner + " = " + m_parameter(m_partnerId);

@@ -2,6 +2,7 @@
 
 #include "ReadRights.h"
 #include "entity/Error.h"
+#include "entity/FieldType.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TParamData.h"
@@ -71,20 +72,6 @@ Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::D
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
             statement.groupBy, statement.table};
-}
-
-bool isNumber(FieldType t)
-{
-    switch (t) {
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::Largeint:
-    case FieldType::Float:
-    case FieldType::BCD:
-        return true;
-    default:
-        return false;
-    }
 }
 
 Variant plus(const Variant& a, const Variant& b)
@@ -225,7 +212,7 @@ std::map<std::string, std::string> mergeLines(TClientDataSet& rows,
     for (int f = 0; f < rows.FieldCount(); ++f) {
         all.push_back(f);
         const std::string& name = rows.Fields(f).FieldName();
-        if (isNumber(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
+        if (isNumericType(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
             name != "SizeNo")
             summed.push_back(f);
     }
@@ -276,7 +263,7 @@ bool summaryQuery(ServiceCall& call, TParamData& packet)
                                   group);
         if (!group.empty() && (gbk::equalsIgnoreCase(name, group) || joinedThroughGroup)) {
             kept.push_back(f);
-        } else if (isNumber(rows.Fields(f).DataType())) {
+        } else if (isNumericType(rows.Fields(f).DataType())) {
             kept.push_back(f);
             summed.push_back(f);
         }

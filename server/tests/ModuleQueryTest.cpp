@@ -5,6 +5,7 @@
 #include "ServerProcess.h"
 #include "entity/DateTime.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
 #include "entity/TParamData.h"
@@ -30,7 +31,6 @@ namespace {
 
 namespace app = remote::appserver;
 
-constexpr const char* ZeroGuid = "{00000000-0000-0000-0000-000000000000}";
 // The valid status as the invalidate forms carry it, fixed in the client.
 constexpr const char* FixedValid = "{A1A975D8-603E-476B-90A1-A44B77E20346}";
 
@@ -108,7 +108,8 @@ Where sumBy(const std::string& field)
 // The collated forms' owner clause, its two comparisons spelt differently.
 Where ownerClause()
 {
-    return clause(std::string("((<T>.TOwnerID='<owner>')or(<T>.TOwnerID = '") + ZeroGuid + "'))");
+    return clause(std::string("((<T>.TOwnerID='<owner>')or(<T>.TOwnerID = '") +
+                  std::string(EmptyGuidText) + "'))");
 }
 
 const std::string Valid = "<other:StatusID_Valid>";
@@ -501,7 +502,7 @@ std::vector<Column> columnsOf(TCustomEntityList& registry, const std::string& ta
 
 bool isSet(const std::string& key)
 {
-    return !key.empty() && key != ZeroGuid;
+    return !key.empty() && key != EmptyGuidText;
 }
 
 struct Reply {

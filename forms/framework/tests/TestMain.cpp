@@ -1,17 +1,8 @@
-// The widgets need an application object; the login session ends with the program.
-#include "LoginSession.h"
-#include "platform/Desktop.h"
-
-#include <QApplication>
-#include <gtest/gtest.h>
+// The main of the form test programs: the login session ends with the program.
+#include "forms/framework/tests/LoginSession.h"
+#include "platform/tests/WidgetTests.h"
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    corvo::platform::applyChineseFonts(app);
-    const int result = RUN_ALL_TESTS();
-    corvo::forms::test::LoginSession::shutdown();
-    return result;
+    return corvo::test::runWidgetTests(argc, argv, &corvo::forms::test::LoginSession::shutdown);
 }

@@ -7,6 +7,7 @@
 #include "controls/TVelComboBox.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/reports/ReportForms.h"
 #include "forms/reports/TFrmQueryCollate.h"
@@ -39,8 +40,6 @@
 
 namespace corvo::forms::test {
 namespace {
-
-constexpr const char* EmptyOwner = "{00000000-0000-0000-0000-000000000000}";
 
 class CollateFormTest : public ::testing::Test {
 protected:
@@ -77,7 +76,7 @@ protected:
         TCustomEntity& rows = master(form);
         for (rows.First(); !rows.Eof(); rows.Next()) {
             const std::string owner = rows.FieldByName("TOwnerID").AsString();
-            EXPECT_TRUE(owner == form.owner() || owner == EmptyOwner) << owner;
+            EXPECT_TRUE(owner == form.owner() || owner == EmptyGuidText) << owner;
         }
     }
     static bool hasWhere(TFrmQuery& form, const std::string& clause)

@@ -2,11 +2,6 @@
 
 #include "server/schema/DictionaryBuilder.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <random>
-#include <unistd.h>
-
 namespace corvo::server::schema::test {
 namespace {
 
@@ -23,55 +18,6 @@ void addParams(DictionaryBuilder& b)
 }
 
 } // namespace
-
-SqliteFile::SqliteFile()
-{
-    std::random_device random;
-    m_dir = std::filesystem::temp_directory_path() /
-            ("corvo-schema-" + std::to_string(getpid()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(m_dir);
-    m_db = storage::Database::open("sqlite:" + (m_dir / "test.db").string(),
-                                   storage::OpenMode::CreateIfMissing);
-}
-
-SqliteFile::~SqliteFile()
-{
-    m_db.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-}
-
-std::optional<std::string> postgresUrl()
-{
-    const char* url = std::getenv("CORVO_TEST_PG_URL");
-    if (!url || !*url) return std::nullopt;
-    return std::string(url);
-}
-
-PgSchema::PgSchema(const std::string& serverUrl)
-{
-    static std::atomic<int> counter{0};
-    m_name = "corvo_schema_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
-    m_admin = storage::Database::open(serverUrl);
-    auto tx = m_admin->begin(storage::TransactionMode::Write);
-    tx->executeScript("CREATE SCHEMA " + m_name);
-    tx->commit();
-    m_db =
-        storage::Database::open(serverUrl + (serverUrl.find('?') == std::string::npos ? "?" : "&") +
-                                "options=-csearch_path%3D" + m_name);
-}
-
-PgSchema::~PgSchema()
-{
-    m_db.reset();
-    try {
-        auto tx = m_admin->begin(storage::TransactionMode::Write);
-        tx->executeScript("DROP SCHEMA " + m_name + " CASCADE");
-        tx->commit();
-    } catch (...) {
-        // A schema left behind in a test database only costs space.
-    }
-}
 
 Dictionary shopDictionary()
 {

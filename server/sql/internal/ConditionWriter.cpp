@@ -2,6 +2,7 @@
 
 #include "entity/Error.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "server/schema/Ddl.h"
 #include "server/schema/Ownership.h"
 
@@ -10,7 +11,6 @@
 namespace corvo::server::sql::internal {
 namespace {
 
-constexpr std::string_view EmptyGuid = "{00000000-0000-0000-0000-000000000000}";
 constexpr std::string_view OwnerColumn = "TOwnerID";
 
 std::string written(const ColumnRef& ref)
@@ -107,7 +107,7 @@ std::string ConditionWriter::literal(const Literal& literal, const ResolvedColum
 {
     if (left.isOwner) {
         bool allowed = literal.kind == Literal::Kind::Text &&
-                       (literal.text.empty() || literal.text == EmptyGuid ||
+                       (literal.text.empty() || literal.text == EmptyGuidText ||
                         (!m_ownerId.empty() && gbk::equalsIgnoreCase(literal.text, m_ownerId)));
         if (!allowed) throw Error("查询条件不能指定其他机构的数据：" + literal.text);
     }

@@ -1,6 +1,7 @@
 #include "server/sql/Condition.h"
 
 #include "entity/Error.h"
+#include "entity/Guid.h"
 #include "server/schema/SystemDictionary.h"
 #include "server/schema/SystemIds.h"
 #include "server/sql/StatementBuilder.h"
@@ -15,7 +16,7 @@ using storage::Dialect;
 using testing::HasSubstr;
 
 const std::string Demo(schema::ids::DemoOrgan);
-const std::string Empty = "{00000000-0000-0000-0000-000000000000}";
+const std::string Empty(EmptyGuidText);
 const std::string Other = "{C0B5FFFF-0000-4000-8000-000000000001}";
 
 /// Parameters as "type:value" so that 5 and '5' differ.

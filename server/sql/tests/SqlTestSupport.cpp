@@ -1,6 +1,7 @@
 #include "SqlTestSupport.h"
 
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/TCustomEntity.h"
 #include "entity/TSQLAdder.h"
 #include "server/schema/MinimalCompany.h"
@@ -9,11 +10,6 @@
 #include "server/schema/SystemIds.h"
 #include "server/schema/TableReader.h"
 #include "server/schema/TableWriter.h"
-
-#include <atomic>
-#include <cstdlib>
-#include <random>
-#include <unistd.h>
 
 namespace corvo::server::sql::test {
 namespace {
@@ -35,66 +31,27 @@ void seedOthers(storage::Transaction& tx, const schema::Dictionary& dictionary)
     addOrgan("{C0B5FFFF-0000-4000-8000-000000000011}", "S01", "张家店", demo);
     addOrgan(OtherOrgan, "OTHER", "张氏公司", std::string(OtherOrgan));
     addOrgan("{C0B5FFFF-0000-4000-8000-000000000012}", "NOBODY", "无主张", Value());
-    addOrgan("{C0B5FFFF-0000-4000-8000-000000000013}", "EMPTYG", "空张", std::string(EmptyGuid));
+    addOrgan("{C0B5FFFF-0000-4000-8000-000000000013}", "EMPTYG", "空张",
+             std::string(EmptyGuidText));
 }
 
 } // namespace
 
-std::optional<std::string> postgresUrl()
+SeededDatabase::SeededDatabase(const std::string& pgUrl)
+    : m_database(pgUrl), m_dictionary(schema::systemDictionary())
 {
-    const char* url = std::getenv("CORVO_TEST_PG_URL");
-    if (!url || !*url) return std::nullopt;
-    return std::string(url);
-}
-
-SeededDatabase::SeededDatabase(const std::string& pgUrl) : m_dictionary(schema::systemDictionary())
-{
-    static std::atomic<int> counter{0};
-    const std::string unique = std::to_string(getpid()) + "_" + std::to_string(++counter);
-    if (pgUrl.empty()) {
-        std::random_device random;
-        m_dir = std::filesystem::temp_directory_path() /
-                ("corvo-sql-" + unique + "-" + std::to_string(random()));
-        std::filesystem::create_directories(m_dir);
-        m_db = storage::Database::open("sqlite:" + (m_dir / "test.db").string(),
-                                       storage::OpenMode::CreateIfMissing);
-    } else {
-        m_schema = "corvo_sql_test_" + unique;
-        m_admin = storage::Database::open(pgUrl);
-        auto tx = m_admin->begin(storage::TransactionMode::Write);
-        tx->executeScript("CREATE SCHEMA " + m_schema);
-        tx->commit();
-        m_db = storage::Database::open(pgUrl + (pgUrl.find('?') == std::string::npos ? "?" : "&") +
-                                       "options=-csearch_path%3D" + m_schema);
-    }
-    auto tx = m_db->begin(storage::TransactionMode::Write);
-    schema::createSchema(*tx, m_db->dialect(), m_dictionary);
+    auto tx = db().begin(storage::TransactionMode::Write);
+    schema::createSchema(*tx, db().dialect(), m_dictionary);
     schema::seedMinimalCompany(*tx);
     seedOthers(*tx, m_dictionary);
     tx->commit();
 }
 
-SeededDatabase::~SeededDatabase()
-{
-    m_db.reset();
-    std::error_code ignored;
-    if (!m_dir.empty()) std::filesystem::remove_all(m_dir, ignored);
-    if (m_admin) {
-        try {
-            auto tx = m_admin->begin(storage::TransactionMode::Write);
-            tx->executeScript("DROP SCHEMA " + m_schema + " CASCADE");
-            tx->commit();
-        } catch (...) {
-            // A schema left behind in a test database only costs space.
-        }
-    }
-}
-
 std::vector<std::string> SeededDatabase::fingerprint()
 {
     std::vector<std::string> out;
-    auto tx = m_db->begin(storage::TransactionMode::Read);
-    for (const std::string& table : m_db->tableNames()) {
+    auto tx = db().begin(storage::TransactionMode::Read);
+    for (const std::string& table : db().tableNames()) {
         storage::Rows rows = tx->query("SELECT count(*) FROM \"" + table + "\"");
         out.push_back(table + ":" + rows.rows.at(0).at(0).toText());
     }
@@ -103,7 +60,7 @@ std::vector<std::string> SeededDatabase::fingerprint()
 
 storage::Rows SeededDatabase::run(const Statement& statement)
 {
-    auto tx = m_db->begin(storage::TransactionMode::Read);
+    auto tx = db().begin(storage::TransactionMode::Read);
     return tx->query(statement.sql, statement.params);
 }
 
@@ -115,7 +72,7 @@ std::vector<Clause> SeededDatabase::clientClauses(const std::string& table,
 {
     TCustomEntity fields;
     {
-        auto tx = m_db->begin(storage::TransactionMode::Read);
+        auto tx = db().begin(storage::TransactionMode::Read);
         const schema::DictTable* t = m_dictionary.findTable(table);
         schema::readTable(*tx, m_dictionary, "TDictField", {"\"ParentID\" = ?", {t->objId}},
                           fields);

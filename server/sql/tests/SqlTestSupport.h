@@ -7,29 +7,23 @@
 #include "server/schema/Dictionary.h"
 #include "server/sql/StatementBuilder.h"
 #include "server/storage/Database.h"
+#include "server/storage/tests/StorageTestSupport.h"
 
-#include <filesystem>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace corvo::server::sql::test {
 
-inline constexpr const char* EmptyGuid = "{00000000-0000-0000-0000-000000000000}";
-
-/// CORVO_TEST_PG_URL when set and not empty.
-std::optional<std::string> postgresUrl();
+using storage::test::postgresUrl;
 
 class SeededDatabase {
 public:
     /// `pgUrl` empty: a SQLite file in a fresh directory.
     explicit SeededDatabase(const std::string& pgUrl = {});
-    ~SeededDatabase();
     SeededDatabase(const SeededDatabase&) = delete;
     SeededDatabase& operator=(const SeededDatabase&) = delete;
 
-    storage::Database& db() { return *m_db; }
+    storage::Database& db() { return m_database.db(); }
     const schema::Dictionary& dictionary() const { return m_dictionary; }
 
     /// The row count of every table: what a statement that changed anything would change.
@@ -44,10 +38,7 @@ public:
                                       const std::string& previousKey = {});
 
 private:
-    std::filesystem::path m_dir;
-    std::unique_ptr<storage::Database> m_admin;
-    std::string m_schema;
-    std::unique_ptr<storage::Database> m_db;
+    storage::test::TestDatabase m_database;
     schema::Dictionary m_dictionary;
 };
 

@@ -86,4 +86,18 @@ PgSchema::~PgSchema()
     }
 }
 
+TestDatabase::TestDatabase(const std::string& pgServerUrl)
+{
+    if (pgServerUrl.empty()) {
+        m_dir = std::make_unique<TempDir>();
+        m_db = Database::open("sqlite:" + (m_dir->path() / "test.db").string(),
+                              OpenMode::CreateIfMissing);
+    } else {
+        m_schema = std::make_unique<PgSchema>(pgServerUrl);
+        m_db = Database::open(m_schema->url());
+    }
+}
+
+TestDatabase::~TestDatabase() = default;
+
 } // namespace corvo::server::storage::test

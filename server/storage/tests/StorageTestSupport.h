@@ -1,5 +1,7 @@
 #pragma once
 
+// The database test kit of the server's libraries: temporary directories, the PostgreSQL
+// server named by CORVO_TEST_PG_URL and a database of its own for each test.
 #include "server/storage/Database.h"
 
 #include <filesystem>
@@ -45,6 +47,23 @@ private:
     std::unique_ptr<Database> m_admin;
     std::string m_name;
     std::string m_url;
+};
+
+/// A database of its own for one test, removed at the end: a SQLite file in a fresh
+/// directory, or with `pgServerUrl` a schema of its own on that PostgreSQL server.
+class TestDatabase {
+public:
+    explicit TestDatabase(const std::string& pgServerUrl = {});
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    Database& db() { return *m_db; }
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<PgSchema> m_schema;
+    std::unique_ptr<Database> m_db; // last, so it closes before its schema or file goes
 };
 
 } // namespace corvo::server::storage::test
