@@ -118,20 +118,34 @@ std::size_t charCount(std::string_view text) noexcept
     return count;
 }
 
-std::string fromUtf8(std::string_view utf8)
+std::optional<std::string> fromUtf8OrNone(std::string_view utf8)
 {
     if (isAscii(utf8)) return std::string(utf8);
     std::string out;
-    if (!converter(0).convert(utf8, out)) throw Error("文本含有不能转换为GBK编码的字符");
+    if (!converter(0).convert(utf8, out)) return std::nullopt;
     return out;
+}
+
+std::optional<std::string> toUtf8OrNone(std::string_view text)
+{
+    if (isAscii(text)) return std::string(text);
+    std::string out;
+    if (!isValid(text) || !converter(1).convert(text, out)) return std::nullopt;
+    return out;
+}
+
+std::string fromUtf8(std::string_view utf8)
+{
+    auto out = fromUtf8OrNone(utf8);
+    if (!out) throw Error("文本含有不能转换为GBK编码的字符");
+    return std::move(*out);
 }
 
 std::string toUtf8(std::string_view text)
 {
-    if (isAscii(text)) return std::string(text);
-    std::string out;
-    if (!isValid(text) || !converter(1).convert(text, out)) throw Error("文本不是有效的GBK编码");
-    return out;
+    auto out = toUtf8OrNone(text);
+    if (!out) throw Error("文本不是有效的GBK编码");
+    return std::move(*out);
 }
 
 std::string fromUtf16(std::u16string_view utf16)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ std::size_t charCount(std::string_view text) noexcept;
 /// Conversions; each throws corvo::Error when the input cannot be represented.
 std::string fromUtf8(std::string_view utf8);
 std::string toUtf8(std::string_view gbk);
+/// The same two conversions with no value when the input cannot be represented.
+std::optional<std::string> fromUtf8OrNone(std::string_view utf8);
+std::optional<std::string> toUtf8OrNone(std::string_view gbk);
 std::string fromUtf16(std::u16string_view utf16);
 std::u16string toUtf16(std::string_view gbk);
 

@@ -223,23 +223,8 @@ bool TClientDataSet::rowIsNull(uint32_t row, int field) const noexcept
 
 double TClientDataSet::rowDouble(uint32_t row, int field) const
 {
-    const Column& c = m_columns[static_cast<std::size_t>(field)];
-    if (c.isNull(row)) return 0;
-    switch (c.type()) {
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::Largeint:
-    case FieldType::Boolean:
-        return static_cast<double>(c.intAt(row));
-    case FieldType::BCD:
-        return Decimal{c.intAt(row), static_cast<uint8_t>(m_fieldDefs.Items(field).Size)}
-            .toDouble();
-    case FieldType::Float:
-    case FieldType::DateTime:
-        return c.floatAt(row);
-    default:
-        return rowValue(row, field).toDouble();
-    }
+    return internal::columnDouble(m_columns[static_cast<std::size_t>(field)], row,
+                                  m_fieldDefs.Items(field).Size);
 }
 
 Variant TClientDataSet::convertForField(int field, const Variant& value) const

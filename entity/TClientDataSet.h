@@ -186,10 +186,19 @@ protected:
     void resetIndexes(std::vector<IndexDef> defs, std::string_view active);
     void checkActive() const;
     void checkWritable() const;
+    /// The stored values of a field, one per stored row (deleted rows included).
+    const internal::Column& column(int field) const noexcept;
+    /// Per stored row: 1 when it is deleted or the filter hides it.
+    std::vector<uint8_t> rowsLeftOut() const;
+    /// Deletes the flagged stored rows, drops the index definitions and shows the visible rest
+    /// in natural order with the cursor on `current` (the first row when absent).
+    void removeRowsUnordered(const std::vector<uint8_t>& rows, std::optional<uint32_t> current);
+    /// UpsertAll by ObjID without a Post per field, for an unfiltered writable table; false
+    /// (and nothing done) when the row-by-row way must be taken.
+    bool upsertAllDirect(TClientDataSet& other);
 
 private:
     friend class TField;
-    friend class TCustomEntity;
 
     void openEmpty(std::vector<FieldDef> defs);
     void buildFields();

@@ -60,7 +60,7 @@ struct Probe {
 
 } // namespace
 
-uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive)
+uint64_t internal::lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive)
 {
     if (isVariableLength(column.type())) return hashText(column.bytesAt(row), caseInsensitive);
     switch (column.type()) {
@@ -76,7 +76,7 @@ uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitiv
     }
 }
 
-uint64_t lookupHashOfGuid(const uint8_t* guid)
+uint64_t internal::lookupHashOfGuid(const uint8_t* guid)
 {
     return hashBytes(std::string_view(reinterpret_cast<const char*>(guid), 16));
 }
@@ -117,12 +117,12 @@ Probe makeProbe(const Variant& value, const FieldDef& def, unsigned options)
     default:
         break;
     }
-    try {
-        p.value = internal::convertValue(value, def.DataType, def.Size, def.Name);
-    } catch (const std::exception&) {
+    std::optional<Variant> converted = internal::convertedOrNone(value, def.DataType, def.Size);
+    if (!converted) {
         p.valid = false;
         return p;
     }
+    p.value = std::move(*converted);
     // Converting rounds (2.6 to 3, 2.254 to 2.25 at two digits); a rounded probe equals nothing.
     const bool rounds = def.DataType == FieldType::Smallint || def.DataType == FieldType::Integer ||
                         def.DataType == FieldType::Largeint || def.DataType == FieldType::BCD;

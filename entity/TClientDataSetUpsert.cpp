@@ -1,7 +1,8 @@
 // UpsertAll without a Post per field: the rows, their order and the cursor end as the
 // row-by-row UpsertRecord leaves them, at a fraction of the cost on large tables.
 #include "Gbk.h"
-#include "TCustomEntity.h"
+#include "TClientDataSet.h"
+#include "internal/Column.h"
 #include "internal/FilterExpr.h"
 #include "internal/LookupIndex.h"
 
@@ -9,7 +10,7 @@
 
 namespace corvo {
 
-uint64_t lookupHashOfRow(const internal::Column& column, uint32_t row, bool caseInsensitive);
+using internal::lookupHashOfRow;
 
 namespace {
 
@@ -38,7 +39,7 @@ bool sameRepresentation(const FieldDef& from, const FieldDef& to)
 
 } // namespace
 
-bool TCustomEntity::upsertAllDirect(TClientDataSet& other)
+bool TClientDataSet::upsertAllDirect(TClientDataSet& other)
 {
     // With a filter the row-by-row path can move the cursor between its posts; keep it exact.
     const int objField = FieldIndexOf("ObjID");
@@ -65,11 +66,7 @@ bool TCustomEntity::upsertAllDirect(TClientDataSet& other)
     const bool guidIds =
         idColumn.type() == FieldType::Guid && otherIdColumn.type() == FieldType::Guid;
 
-    DisableControls();
-    struct Restore {
-        TClientDataSet& t;
-        ~Restore() { t.EnableControls(); }
-    } restore{*this};
+    const corvo::ControlsDisabled quiet(*this);
 
     auto sameId = [&](uint32_t row, uint32_t otherRow) {
         if (idColumn.isNull(row) || otherIdColumn.isNull(otherRow))

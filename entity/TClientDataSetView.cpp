@@ -15,9 +15,6 @@ namespace corvo {
 
 using internal::Column;
 
-uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive);
-uint64_t lookupHashOfGuid(const uint8_t* guid);
-
 template <typename Store> void TClientDataSet::storeIndexed(uint32_t row, int field, Store&& store)
 {
     // The search indexes of the field drop the row under its old value and take it again
@@ -73,6 +70,31 @@ void TClientDataSet::removeRow(uint32_t row)
 bool TClientDataSet::passesFilter(uint32_t row) const
 {
     return !m_filter || m_filter->matches(m_columns, row);
+}
+
+const Column& TClientDataSet::column(int field) const noexcept
+{
+    return m_columns[static_cast<std::size_t>(field)];
+}
+
+std::vector<uint8_t> TClientDataSet::rowsLeftOut() const
+{
+    std::vector<uint8_t> out(m_deleted);
+    if (m_filter)
+        for (uint32_t row = 0; row < out.size(); ++row)
+            out[row] = out[row] || !passesFilter(row);
+    return out;
+}
+
+void TClientDataSet::removeRowsUnordered(const std::vector<uint8_t>& rows,
+                                         std::optional<uint32_t> current)
+{
+    for (uint32_t row = 0; row < rows.size(); ++row)
+        if (rows[row]) removeRow(row);
+    m_indexDefs.Clear();
+    m_indexName.clear();
+    m_indexField = -1;
+    rebuildView(current);
 }
 
 int TClientDataSet::compareRows(int field, uint32_t a, uint32_t b) const noexcept
@@ -217,7 +239,7 @@ void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
     if (eqField >= 0) {
         // One GUID equality: the rows holding it come from the field's hash index.
         const Column& c = m_columns[static_cast<std::size_t>(eqField)];
-        lookupIndex(eqField, false)->forEach(lookupHashOfGuid(guid), [&](uint32_t r) {
+        lookupIndex(eqField, false)->forEach(internal::lookupHashOfGuid(guid), [&](uint32_t r) {
             if (!m_deleted[r] && !c.isNull(r) && std::memcmp(c.guidBytesAt(r), guid, 16) == 0)
                 m_view.push_back(r);
             return true;

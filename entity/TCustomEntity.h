@@ -142,7 +142,6 @@ public:
     virtual bool CopyStructure(TClientDataSet& other);
 
 private:
-    bool upsertAllDirect(TClientDataSet& other);
     bool findCurrentOrLocate(std::string_view field, std::string_view value, unsigned options);
     bool setFilterText(std::string text);
     bool andFilter(std::string_view op, std::string_view field, std::string_view value);

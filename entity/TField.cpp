@@ -108,12 +108,9 @@ double TField::AsFloat() const
 {
     Variant v = m_dataSet->currentValue(m_index);
     if (v.isNull()) return 0;
-    try {
-        return v.toDouble();
-    } catch (const Error&) {
-        throw Error("字段“" + gbk::display(m_name) + "”的值“" + gbk::display(v.toText()) +
-                    "”不能作为数值读取");
-    }
+    if (const std::optional<double> d = v.numberOrNone()) return *d;
+    throw Error("字段“" + gbk::display(m_name) + "”的值“" + gbk::display(v.toText()) +
+                "”不能作为数值读取");
 }
 
 void TField::SetAsFloat(double value)

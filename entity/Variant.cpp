@@ -53,7 +53,7 @@ std::string Variant::toText() const
     return {};
 }
 
-double Variant::toDouble() const
+std::optional<double> Variant::numberOrNone() const noexcept
 {
     switch (type()) {
     case Type::Boolean:
@@ -69,14 +69,26 @@ double Variant::toDouble() const
     case Type::String: {
         double d = 0;
         if (textToDouble(asString(), d)) return d;
-        throw Error("“" + gbk::display(asString()) + "”不是有效的数值");
+        return std::nullopt;
     }
+    case Type::Null:
+    case Type::Bytes:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+double Variant::toDouble() const
+{
+    if (auto d = numberOrNone()) return *d;
+    switch (type()) {
     case Type::Null:
         throw Error("空值不能转换为数值");
     case Type::Bytes:
         throw Error("二进制值不能转换为数值");
+    default:
+        throw Error("“" + gbk::display(asString()) + "”不是有效的数值");
     }
-    return 0;
 }
 
 bool operator==(const Variant& a, const Variant& b)

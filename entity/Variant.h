@@ -4,6 +4,7 @@
 #include "Decimal.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -47,6 +48,8 @@ public:
     std::string toText() const;
     /// Numbers, booleans, dates and numeric texts as a float; throws corvo::Error otherwise.
     double toDouble() const;
+    /// The same, with no value for Null, binaries and texts that are no number.
+    std::optional<double> numberOrNone() const noexcept;
 
     /// Variant comparison: numbers by value (numeric text converted), texts exactly,
     /// Null equals only Null.

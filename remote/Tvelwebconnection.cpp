@@ -348,7 +348,7 @@ std::unique_ptr<IDataBlock> Tvelwebconnection::Send(IDataBlock& block, bool /*wa
         reply->LoadBytes(plain.data(), plain.size(), CheckLength::No);
     } catch (const std::exception& e) {
         m_lastReceiveFailure = e.what();
-        throw Error(ReceivedPacketFaulty);
+        throw Error(ReceivedPacketFaulty, e.what());
     }
     raiseIfErrorReply(*reply);
     return reply;

@@ -258,14 +258,10 @@ private:
         case FieldType::Float:
         case FieldType::BCD:
         case FieldType::DateTime: {
-            Variant converted;
-            try {
-                converted = convertValue(Variant(n.text),
-                                         n.type == FieldType::BCD ? FieldType::Float : n.type,
-                                         n.size, name);
-            } catch (const Error&) {
-                bad();
-            }
+            const std::optional<Variant> literal = convertedOrNone(
+                Variant(n.text), n.type == FieldType::BCD ? FieldType::Float : n.type, n.size);
+            if (!literal) bad();
+            const Variant& converted = *literal;
             if (converted.type() == Variant::Type::Integer)
                 n.integer = converted.asInteger();
             else if (converted.type() == Variant::Type::Boolean)

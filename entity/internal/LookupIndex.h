@@ -5,6 +5,14 @@
 
 namespace corvo::internal {
 
+class Column;
+
+/// The hash a lookup index files a stored value under (texts folded to upper case when
+/// `caseInsensitive`); equal values hash equally.
+uint64_t lookupHashOfRow(const Column& column, uint32_t row, bool caseInsensitive);
+/// The hash of a GUID's 16 bytes, as lookupHashOfRow gives it for a GUID column.
+uint64_t lookupHashOfGuid(const uint8_t* guid);
+
 /// Hash index from a field's value (by the high 32 bits of its 64-bit hash) to the stored rows
 /// holding it: open addressing with linear probing over one slot per distinct hash, the rows of
 /// a hash chained behind their slot (detail keys repeat, and repeated keys in a probed table

@@ -1,6 +1,7 @@
 #include "ValueText.h"
 
 #include "../Error.h"
+#include "../FieldType.h"
 #include "../Gbk.h"
 
 #include <algorithm>
@@ -33,18 +34,6 @@ bool parseBoolean(std::string_view text, bool& out)
     int64_t n = 0;
     if (parseInteger(text, n)) return out = n != 0, true;
     return false;
-}
-
-std::pair<int64_t, int64_t> integerRange(FieldType type)
-{
-    switch (type) {
-    case FieldType::Smallint:
-        return {INT16_MIN, INT16_MAX};
-    case FieldType::Integer:
-        return {INT32_MIN, INT32_MAX};
-    default:
-        return {INT64_MIN, INT64_MAX};
-    }
 }
 
 } // namespace
@@ -101,6 +90,25 @@ Variant columnValue(const Column& column, uint32_t row, int size)
     }
 }
 
+double columnDouble(const Column& column, uint32_t row, int size)
+{
+    if (column.isNull(row)) return 0;
+    switch (column.type()) {
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::Largeint:
+    case FieldType::Boolean:
+        return static_cast<double>(column.intAt(row));
+    case FieldType::BCD:
+        return Decimal{column.intAt(row), static_cast<uint8_t>(size)}.toDouble();
+    case FieldType::Float:
+    case FieldType::DateTime:
+        return column.floatAt(row);
+    default:
+        return columnValue(column, row, size).toDouble();
+    }
+}
+
 void storeValue(Column& column, uint32_t row, const Variant& value)
 {
     if (value.isNull()) {
@@ -140,7 +148,22 @@ void storeValue(Column& column, uint32_t row, const Variant& value)
     }
 }
 
-Variant convertValue(const Variant& value, FieldType type, int size, std::string_view name)
+namespace {
+
+/// Why a value did not convert; each has its own message.
+enum class Failure { None, Text, GuidText, Date, Value };
+
+struct Converted {
+    Variant value;
+    Failure failure = Failure::None;
+};
+
+Converted failed(Failure why)
+{
+    return {Variant(), why};
+}
+
+Converted converted(const Variant& value, FieldType type, int size)
 {
     using T = Variant::Type;
     if (value.isNull()) return {};
@@ -150,8 +173,7 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
     case FieldType::WideString:
     case FieldType::Memo: {
         std::string text = value.toText();
-        if (!gbk::isValid(text))
-            throw Error("字段“" + gbk::display(name) + "”的文本不是有效的GBK编码");
+        if (!gbk::isValid(text)) return failed(Failure::Text);
         // Size 0 declares no limit, as the data packet reads it.
         if (type == FieldType::String && size > 0 && text.size() > static_cast<size_t>(size))
             text = std::string(gbk::cut(text, static_cast<size_t>(size)));
@@ -162,14 +184,12 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
             text.resize(bytes);
         }
         if (text.empty()) return {};
-        return text;
+        return {text};
     }
     case FieldType::Guid: {
         auto g = Guid::parse(value.toText());
-        if (!g)
-            throw Error("“" + gbk::display(value.toText()) + "”不是字段“" + gbk::display(name) +
-                        "”的有效GUID文本");
-        return g->toString();
+        if (!g) return failed(Failure::GuidText);
+        return {g->toString()};
     }
     case FieldType::Smallint:
     case FieldType::Integer:
@@ -186,34 +206,29 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
         case T::Decimal:
         case T::DateTime: {
             double d = std::round(value.toDouble());
-            if (!(d >= -9.2e18 && d <= 9.2e18)) conversionError(value, type, name);
+            if (!(d >= -9.2e18 && d <= 9.2e18)) return failed(Failure::Value);
             n = static_cast<int64_t>(d);
             break;
         }
         default:
-            if (!parseInteger(value.toText(), n)) conversionError(value, type, name);
+            if (!parseInteger(value.toText(), n)) return failed(Failure::Value);
         }
         auto [lo, hi] = integerRange(type);
-        if (n < lo || n > hi) conversionError(value, type, name);
-        return n;
+        if (n < lo || n > hi) return failed(Failure::Value);
+        return {n};
     }
     case FieldType::Boolean: {
         bool b = false;
-        if (value.type() == T::Boolean) return value.asBool();
-        if (value.type() == T::Integer) return value.asInteger() != 0;
-        if (value.type() == T::Float || value.type() == T::Decimal) return value.toDouble() != 0;
-        if (!parseBoolean(value.toText(), b)) conversionError(value, type, name);
-        return b;
+        if (value.type() == T::Boolean) return {value.asBool()};
+        if (value.type() == T::Integer) return {value.asInteger() != 0};
+        if (value.type() == T::Float || value.type() == T::Decimal) return {value.toDouble() != 0};
+        if (!parseBoolean(value.toText(), b)) return failed(Failure::Value);
+        return {b};
     }
     case FieldType::Float: {
-        if (value.type() == T::Bytes) conversionError(value, type, name);
-        try {
-            double d = value.toDouble();
-            if (!std::isfinite(d)) conversionError(value, type, name);
-            return d;
-        } catch (const Error&) {
-            conversionError(value, type, name);
-        }
+        const std::optional<double> d = value.numberOrNone();
+        if (!d || !std::isfinite(*d)) return failed(Failure::Value);
+        return {*d};
     }
     case FieldType::BCD: {
         std::optional<Decimal> d;
@@ -228,24 +243,22 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
             d = Decimal{value.asBool() ? 1 : 0, 0}.rescaled(scale);
         else if (value.type() == T::String)
             d = Decimal::parse(value.asString(), scale);
-        if (!d) conversionError(value, type, name);
-        return *d;
+        if (!d) return failed(Failure::Value);
+        return {*d};
     }
     case FieldType::DateTime: {
         if (value.type() == T::DateTime) {
-            // Shown as its number: an out-of-range date has no text form.
-            if (!value.asDateTime().isValid())
-                conversionError(Variant(value.asDateTime().days), type, name);
-            return value;
+            if (!value.asDateTime().isValid()) return failed(Failure::Date);
+            return {value};
         }
         if (value.type() == T::Float || value.type() == T::Integer) {
             DateTime dt{value.toDouble()};
-            if (!dt.isValid()) conversionError(value, type, name);
-            return dt;
+            if (!dt.isValid()) return failed(Failure::Value);
+            return {dt};
         }
         auto dt = DateTime::parse(value.toText());
-        if (!dt) conversionError(value, type, name);
-        return *dt;
+        if (!dt) return failed(Failure::Value);
+        return {*dt};
     }
     case FieldType::Bytes:
     case FieldType::VarBytes:
@@ -259,10 +272,39 @@ Variant convertValue(const Variant& value, FieldType type, int size, std::string
         }
         if (type != FieldType::Blob && size > 0 && b.size() > static_cast<size_t>(size))
             b.resize(static_cast<size_t>(size));
-        return b;
+        return {b};
     }
+    }
+    return failed(Failure::Value);
+}
+
+} // namespace
+
+Variant convertValue(const Variant& value, FieldType type, int size, std::string_view name)
+{
+    Converted c = converted(value, type, size);
+    switch (c.failure) {
+    case Failure::None:
+        return std::move(c.value);
+    case Failure::Text:
+        throw Error("字段“" + gbk::display(name) + "”的文本不是有效的GBK编码");
+    case Failure::GuidText:
+        throw Error("“" + gbk::display(value.toText()) + "”不是字段“" + gbk::display(name) +
+                    "”的有效GUID文本");
+    case Failure::Date:
+        // Shown as its number: an out-of-range date has no text form.
+        conversionError(Variant(value.asDateTime().days), type, name);
+    case Failure::Value:
+        break;
     }
     conversionError(value, type, name);
+}
+
+std::optional<Variant> convertedOrNone(const Variant& value, FieldType type, int size)
+{
+    Converted c = converted(value, type, size);
+    if (c.failure != Failure::None) return std::nullopt;
+    return std::move(c.value);
 }
 
 } // namespace corvo::internal

@@ -70,12 +70,8 @@ int intOf(const storage::Value& value, const char* table, const char* column)
 {
     using T = Variant::Type;
     if (value.isNull()) return 0;
-    double d = 0;
-    try {
-        d = value.type() == T::Integer ? double(value.asInteger()) : value.toDouble();
-    } catch (const Error&) {
-        d = NAN;
-    }
+    const double d =
+        value.type() == T::Integer ? double(value.asInteger()) : value.numberOrNone().value_or(NAN);
     if (!(std::fabs(d) <= 2147483647.0) || d != std::trunc(d))
         throw Error("表[" + std::string(table) + "]的列[" + column + "]的值“" + value.toText() +
                     "”不是整数");

@@ -1,5 +1,6 @@
 #include "ServiceObject.h"
 
+#include "entity/Assert.h"
 #include "entity/Error.h"
 #include "entity/TParamData.h"
 #include "remote/Utf16.h"
@@ -63,7 +64,7 @@ int32_t ServiceObject::invoke(const remote::InvokeRequest& request,
     if (args.size() != 1) return BadParamCount;
 
     CallContext* call = currentCall();
-    if (!call) throw Error("No request to serve");
+    CORVO_ASSERT(call, "a service method runs only inside the request that called it");
     const Session* session = nullptr;
     const auto started = std::chrono::steady_clock::now();
     std::string outcome = "error";
@@ -97,8 +98,10 @@ int32_t ServiceObject::invoke(const remote::InvokeRequest& request,
     } catch (const storage::StorageError& e) {
         throw fault(e.what(), outcome, log);
     } catch (const Error& e) {
-        // The services' own errors are written for the user.
+        // The services' own errors are written for the user; what they carry beside it is
+        // for the log only.
         outcome = std::string("error: ") + e.what();
+        if (!e.diagnostic().empty()) outcome += " (" + e.diagnostic() + ")";
         log();
         throw;
     } catch (const std::exception& e) {

@@ -287,11 +287,10 @@ std::vector<Clause> clausesOf(TClientDataSet& clauseSet)
         throw Error("查询子句太多：超过" + std::to_string(MaxClauses) + "条");
     std::vector<Clause> clauses;
     for (clauseSet.First(); !clauseSet.Eof(); clauseSet.Next()) {
-        try {
-            clauses.push_back({gbk::toUtf8(kind->AsString()), gbk::toUtf8(text->AsString())});
-        } catch (const Error&) {
-            throw Error("查询子句中有无法识别的字符：" + gbk::display(text->AsString()));
-        }
+        std::optional<std::string> k = gbk::toUtf8OrNone(kind->AsString());
+        std::optional<std::string> t = gbk::toUtf8OrNone(text->AsString());
+        if (!k || !t) throw Error("查询子句中有无法识别的字符：" + gbk::display(text->AsString()));
+        clauses.push_back({std::move(*k), std::move(*t)});
     }
     return clauses;
 }

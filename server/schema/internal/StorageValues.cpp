@@ -1,6 +1,7 @@
 #include "StorageValues.h"
 
 #include "entity/Error.h"
+#include "entity/FieldType.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
 
@@ -60,21 +61,18 @@ storage::Value textToStorage(const Variant& value, const LayoutColumn& column,
 {
     if (value.type() == T::Bytes) refuse(table, column, "不能保存二进制值");
     std::string text = value.toText();
-    std::string gbkText;
-    std::string utf8;
-    try {
-        gbkText = encoding == TextEncoding::Gbk ? text : gbk::fromUtf8(text);
-        utf8 = encoding == TextEncoding::Gbk ? gbk::toUtf8(text) : text;
-    } catch (const Error&) {
-        refuse(table, column, "的文本不能用GBK表示");
-    }
+    const std::optional<std::string> gbkText =
+        encoding == TextEncoding::Gbk ? text : gbk::fromUtf8OrNone(text);
+    const std::optional<std::string> utf8 =
+        encoding == TextEncoding::Gbk ? gbk::toUtf8OrNone(text) : text;
+    if (!gbkText || !utf8) refuse(table, column, "的文本不能用GBK表示");
     const int prec = column.field.prec;
-    if (column.type == FieldType::String && gbkText.size() > static_cast<std::size_t>(prec))
+    if (column.type == FieldType::String && gbkText->size() > static_cast<std::size_t>(prec))
         refuse(table, column, "的值超出长度" + std::to_string(prec) + "字节");
-    if (column.type == FieldType::WideString && gbk::charCount(gbkText) > std::size_t(prec))
+    if (column.type == FieldType::WideString && gbk::charCount(*gbkText) > std::size_t(prec))
         refuse(table, column, "的值超出长度" + std::to_string(prec) + "个字符");
-    if (utf8.empty()) return {};
-    return utf8;
+    if (utf8->empty()) return {};
+    return *utf8;
 }
 
 std::optional<Decimal> decimalValue(const Variant& value, int scale)
@@ -92,20 +90,6 @@ std::optional<Decimal> decimalValue(const Variant& value, int scale)
         return Decimal::parse(value.asString(), scale);
     default:
         return std::nullopt;
-    }
-}
-
-std::pair<int64_t, int64_t> integerRange(FieldType type)
-{
-    switch (type) {
-    case FieldType::Boolean:
-        return {0, 1};
-    case FieldType::Smallint:
-        return {INT16_MIN, INT16_MAX};
-    case FieldType::Integer:
-        return {INT32_MIN, INT32_MAX};
-    default:
-        return {INT64_MIN, INT64_MAX};
     }
 }
 
@@ -164,12 +148,7 @@ storage::Value toStorage(const Variant& value, const LayoutColumn& column, std::
         return n;
     }
     case FieldType::Float: {
-        double d = 0;
-        try {
-            d = value.type() == T::Bytes ? NAN : value.toDouble();
-        } catch (const Error&) {
-            d = NAN;
-        }
+        const double d = value.numberOrNone().value_or(NAN);
         if (!std::isfinite(d)) refuse(table, column, "的值" + shown(value, encoding) + "不是数值");
         return d;
     }
@@ -205,11 +184,9 @@ Variant fromStorage(const storage::Value& value, const LayoutColumn& column, std
     case FieldType::WideString:
     case FieldType::Memo:
         if (value.type() == T::Bytes) refuse(table, column, "存放了二进制值，不能作为文本读取");
-        try {
-            return gbk::fromUtf8(value.toText());
-        } catch (const Error&) {
-            refuse(table, column, "的文本不能用GBK表示");
-        }
+        if (std::optional<std::string> text = gbk::fromUtf8OrNone(value.toText()))
+            return std::move(*text);
+        refuse(table, column, "的文本不能用GBK表示");
     case FieldType::DateTime:
         if (value.type() == T::String) {
             auto dt = parseStorageDateTime(value.asString());
