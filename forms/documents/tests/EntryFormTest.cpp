@@ -386,6 +386,27 @@ TEST_F(EntryFormTest, AnUnansweredSaveLeavesTheRecordEditableAndIsRetriedUnderIt
     EXPECT_FALSE(stored("TWarehouse", "查询仓库")->FindRecord("Code", "CK93"));
 }
 
+TEST_F(EntryFormTest, AnAutomaticallyCodedRecordIsStoredUnderTheServersCode)
+{
+    auto form = open<TFrmInsert>("TMaterial", "新增物料");
+    enter(*form, "Code", "TYPED");
+    enter(*form, "Name", "测试包装袋");
+    enter(*form, "TUnitID", otherParamId("TUnitID", "PCS"));
+    click(form->mbtSubmit());
+    // The single-record insert answers the packet as sent, so there is no code to show yet.
+    EXPECT_EQ(message(), "数据新增完成，代码为：");
+
+    auto update = open<TFrmUpdate>("TMaterial", "修改物料");
+    auto* edit = qobject_cast<QLineEdit*>(input(*update, "Code").Editor());
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(edit->isReadOnly()) << "the server gives the code";
+    click(update->mbtQuery());
+    TCustomEntity& list = entity(*update, "TMasterQuery");
+    ASSERT_TRUE(list.FindRecord("Name", gbk::fromUtf8("测试包装袋"))) << message();
+    EXPECT_FALSE(GetCode(list).empty());
+    EXPECT_NE(GetCode(list), "TYPED") << "a typed code is not stored";
+}
+
 TEST_F(EntryFormTest, ADocumentWithItsLinesIsSavedUnderTheFormKeyAndShowsItsCode)
 {
     auto form = open<TFrmInsertMD>("TSaleOrder", "新增销售订单");
@@ -670,6 +691,12 @@ TEST_F(EntryFormTest, APasswordIsStoredEncodedSoTheUserLogsInWithIt)
         << "sent encoded";
     EXPECT_TRUE(logsIn("tester", "secret"));
     EXPECT_FALSE(logsIn("tester", "secrets"));
+    // The rights list of the user form offers single modules, never their groups.
+    TCustomEntity& modules = entity(*form, "TModule");
+    ASSERT_GT(modules.RecordCount(), 0);
+    for (modules.First(); !modules.Eof(); modules.Next())
+        EXPECT_EQ(modules.FieldByName("IsGroup").AsString(), "0");
+    EXPECT_TRUE(entity(*form, "TUserModule").Active());
 
     auto update = open<TFrmUpdate>("TUser", "修改用户");
     TCustomEntity& list = entity(*update, "TMasterQuery");
