@@ -10,17 +10,22 @@ build=$top/build-fuzz
 "$top/scripts/install-deps.sh"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCORVO_FUZZ=ON -DCORVO_CORE_ONLY=ON -DCORVO_BENCH=OFF
-cmake --build "$build" -j2 --target fuzz_data_packet fuzz_filter fuzz_remote_block fuzz_envelope \
-    fuzz_where_text fuzz_server_request fuzz_sql_condition
+# Every fuzz/fuzz_NAME.cpp is a target, so a new one is never left out.
+names=()
+for source in "$top"/fuzz/fuzz_*.cpp; do
+    name=$(basename "$source" .cpp)
+    names+=("${name#fuzz_}")
+done
+cmake --build "$build" -j2 --target "${names[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 status=0
-for name in data_packet filter remote_block envelope where_text server_request sql_condition; do
+for name in "${names[@]}"; do
     corpus=$build/corpus/$name
     artifacts=$build/artifacts/fuzz_$name
     mkdir -p "$corpus" "$artifacts"
-    cp -n "$top/fuzz/corpus/$name/"* "$corpus/"
+    [ -d "$top/fuzz/corpus/$name" ] && cp -n "$top/fuzz/corpus/$name/"* "$corpus/"
     options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048
              -artifact_prefix="$artifacts/" -print_final_stats=1)
     [ -f "$top/fuzz/$name.dict" ] && options+=(-dict="$top/fuzz/$name.dict")

@@ -159,6 +159,8 @@ private:
     void onRead(beast::error_code ec)
     {
         if (ec == http::error::body_limit) return refuse(413, "Payload Too Large");
+        // Headers over the bound are answered too, not dropped without a word.
+        if (ec == http::error::header_limit) return refuse(431, "Request Header Fields Too Large");
         if (ec) return close();
         busy = true;
         const auto& req = parser->get();
