@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvo::server::test {
@@ -159,6 +160,65 @@ TEST_P(StatusServices, VerifyingADeliveryTakesItsLinesOutOfItsWarehouseSizeBySiz
     EXPECT_EQ(admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {delivery}),
               "单据“" + text(*stored, "Code") + "”已经是“已审核”状态，不能重复操作。");
     EXPECT_EQ(stockOf(*admin, central), after);
+}
+
+TEST_P(StatusServices, InvalidatingAVerifiedReceiptTakesItsStockBackANewOneMovesNothing)
+{
+    const std::string receipt = documentIn("TStockIn", "New", "TStockIn.Code like 'RK%'");
+    const std::string report = documentIn("TStockOut", "New", "TStockOut.Code like 'RB%'");
+    auto warehouseOf = [&](const std::string& table, const std::string& id) {
+        return admin->query(table, {table + ".ObjID = '" + id + "'"})
+            ->FieldByName("TWarehouseID")
+            .AsString();
+    };
+    // The size invalidation form's packet: the documents and the status change list.
+    auto invalidate = [&](const std::string& table, const std::string& id) {
+        Rows rows = admin->query(table, {table + ".ObjID = '" + id + "'"});
+        TParamData packet(paramkind::Data);
+        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        packet.SetParamData("TMaster", rows->Data());
+        TParamData change(paramkind::Field);
+        change.SetParamValueField("TMaster", Variant(admin->param("StatusID_Invalid")), "StatusID");
+        packet.SetParamData("ParamDataStatusAlter", change.Data());
+        return admin->call(app::Update, app::update::MasterDetail, packet);
+    };
+    const std::string into = warehouseOf("TStockIn", receipt);
+    const Stock before = stockOf(*admin, into);
+    ASSERT_EQ(admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockIn", {receipt}),
+              "(no error)");
+    EXPECT_NE(stockOf(*admin, into), before);
+    EXPECT_EQ(invalidate("TStockIn", receipt), "(no error)");
+    EXPECT_EQ(stockOf(*admin, into), before);
+
+    const std::string store = warehouseOf("TStockOut", report);
+    const Stock shop = stockOf(*admin, store);
+    EXPECT_EQ(invalidate("TStockOut", report), "(no error)");
+    EXPECT_EQ(stockOf(*admin, store), shop);
+}
+
+TEST_P(StatusServices, ADocumentVerifiedByManyAtOnceIsBookedOnce)
+{
+    const std::string delivery = documentIn("TStockOut", "New", "TStockOut.Code like 'CK%'");
+    const std::string central =
+        admin->query("TWarehouse", {"TWarehouse.Code = 'CK01'"})->FieldByName("ObjID").AsString();
+    const Stock before = stockOf(*admin, central);
+    const Stock moved = linesOf(*admin, "TStockOut", delivery);
+    std::vector<std::unique_ptr<StatusClient>> clients;
+    for (int i = 0; i < 6; ++i)
+        clients.push_back(std::make_unique<StatusClient>(server->url(), "DEMO", "admin"));
+    std::vector<std::string> answers(clients.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < clients.size(); ++i)
+        threads.emplace_back([&, i] {
+            answers[i] =
+                clients[i]->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {delivery});
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), "(no error)"), 1);
+    const Stock after = stockOf(*admin, central);
+    for (const auto& [product, lines] : moved)
+        EXPECT_DOUBLE_EQ(after.at(product)[0], before.at(product)[0] - lines[0]) << product;
 }
 
 TEST_P(StatusServices, AVerifiedCollectionIsCollectedUntilItIsInvalidated)
