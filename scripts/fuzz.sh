@@ -2,11 +2,11 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each in turn on a
 # copy of its seed corpus. Exits non-zero when a target finds a crash, a hang or runs out of
 # memory; the input that did it is left under build-fuzz/artifacts/<target>/.
-# Usage: scripts/fuzz.sh [seconds-per-target]   (default: 60)
+# Usage: scripts/fuzz.sh [seconds-per-target [build-dir]]   (default: 60, build-fuzz)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
-build=$top/build-fuzz
+build=${2:-$top/build-fuzz}
 "$top/scripts/install-deps.sh"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCORVO_FUZZ=ON -DCORVO_CORE_ONLY=ON -DCORVO_BENCH=OFF
