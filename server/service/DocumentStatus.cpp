@@ -131,6 +131,10 @@ void changeStatus(WriteCall& call, std::string_view table, std::span<const std::
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     if (ids.empty()) throw Error("没有要修改状态的单据，请查询出单据后再进行修改。");
+    // One call holds the write lock for all of them: a bound keeps other writers waiting briefly.
+    if (ids.size() > MaxDocumentsPerChange)
+        throw Error("一次最多修改" + std::to_string(MaxDocumentsPerChange) +
+                    "张单据的状态，请分批选择单据");
 
     PostingScope scope = postingScope(call);
     const std::string select = std::string("SELECT \"TOwnerID\", \"StatusID\", ") +

@@ -3,11 +3,15 @@
 #include "Postings.h"
 #include "WriteCall.h"
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace corvo::server {
+
+/// Documents one status change may move.
+inline constexpr std::size_t MaxDocumentsPerChange = 10000;
 
 /// Moves the documents `objIds` of `table` to `status` in column `field` inside the call's
 /// transaction: checks the move is allowed, posts or reverses stock and accounts.
@@ -16,9 +20,10 @@ namespace corvo::server {
 /// Verified → Closed); `status` the ObjID of an other parameter of that type. A status only
 /// moves forward in `DispOrder`, so verifying or invalidating twice is refused; an invalid
 /// document's status does not move at all; every document must belong to the session's
-/// company. Leaving the first document status posts the document (stockDirection,
-/// billKind with onVerify); invalidating a posted document reverses its postings. Throws
-/// corvo::Error with a message saying what to mend; the caller then drops the transaction.
+/// company; at most MaxDocumentsPerChange documents at once. Leaving the first document status
+/// posts the document (stockDirection, billKind with onVerify); invalidating a posted document
+/// reverses its postings. Throws corvo::Error with a message saying what to mend; the caller then
+/// drops the transaction.
 void changeStatus(WriteCall& call, std::string_view table, std::span<const std::string> objIds,
                   std::string_view field, const std::string& status);
 

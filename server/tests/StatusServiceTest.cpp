@@ -373,6 +373,19 @@ TEST_P(StatusServices, WritesNeedTheFormsModuleAndTheCompanysOwnDocuments)
         text(*admin->query("TCollectionOrder", {"TCollectionOrder.ObjID = '" + collection + "'"}),
              "StatusTCollectionOrderName"),
         "新建");
+
+    // One call moves at most 10,000 documents.
+    TCustomEntity& many = admin->registry.BuildEntity("TCollectionOrder", "Many");
+    many.EmptyDataSet();
+    for (int i = 0; i <= 10000; ++i) {
+        many.Append();
+        many.FieldByName("ObjID").SetAsString(Guid::create().toString());
+        many.Post();
+    }
+    TParamData tooMany(paramkind::Data);
+    tooMany.SetParamData("TMaster", many.Data());
+    EXPECT_EQ(admin->call(app::VerifyAccount, app::verify::Verify, tooMany),
+              "一次最多修改10000张单据的状态，请分批选择单据");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StatusServices,
