@@ -12,12 +12,12 @@ namespace corvo::server {
 
 /// Verify and account server, method 1: every document of the packet's `TMaster` rows (the
 /// table its first field names, the rows' `ObjID`) moves from its first status to the next
-/// one of its `Status<T>ID`, and is posted (changeStatus). Needs a TFrmVerify module on the
-/// table. The packet comes back as sent.
+/// one of its `Status<T>ID`, and is posted (changeStatus). Needs a verifying module
+/// (TFrmVerify, TFrmVerifySize or TFrmVerifyMD) on the table. The packet comes back as sent.
 bool verifyDocuments(ServiceCall& call, TParamData& packet);
 
-/// Size verify server, method 1: as verifyDocuments, for the size documents' verify form
-/// (TFrmVerifySize); their stock is posted per size.
+/// Size verify server, method 1: as verifyDocuments, for the size documents' verify form;
+/// their stock is posted per size.
 bool verifySizeDocuments(ServiceCall& call, TParamData& packet);
 
 /// Verify and account server, method 2: the reconciliation statement of the partner and
@@ -29,12 +29,13 @@ bool verifySizeDocuments(ServiceCall& call, TParamData& packet);
 bool accountStatement(ServiceCall& call, TParamData& packet);
 
 /// Update server, method 3: the `TMaster` documents become invalid (`StatusID`), their
-/// postings reversed when they were posted. Needs a TFrmInvalidate module on the table.
+/// postings reversed when they were posted. Needs an invalidating module (TFrmInvalidate,
+/// TFrmInvalidateSize or TFrmInvalidateMD) on the table.
 bool invalidateDocuments(ServiceCall& call, TParamData& packet);
 
 /// Update server, method 4: every valid product of the company with no stock anywhere (no
-/// `TStock` row with a quantity other than 0) becomes invalid. Needs a TFrmInvalidate module
-/// on `TProduct`; a packet `TOwnerID` naming another company is refused.
+/// `TStock` row with a quantity other than 0) becomes invalid. Needs an invalidating module on
+/// `TProduct`; a packet `TOwnerID` naming another company is refused.
 bool invalidateProductsWithoutStock(ServiceCall& call, TParamData& packet);
 
 /// Adds the methods above to their classes among `classes`.
