@@ -8,6 +8,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <mutex>
 #include <sqlite3.h>
 #include <unordered_map>
 
@@ -311,9 +312,16 @@ private:
 
 class SqliteTransaction final : public Transaction {
 public:
-    SqliteTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits)
-        : m_lease(std::move(lease)), m_budget(limits)
+    SqliteTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits,
+                      std::shared_ptr<std::timed_mutex> writer)
+        : m_writerMutex(std::move(writer)), m_writer(*m_writerMutex, std::defer_lock),
+          m_lease(std::move(lease)), m_budget(limits)
     {
+        if (mode == TransactionMode::Write &&
+            !m_writer.try_lock_for(std::chrono::milliseconds(BusyTimeoutMs)))
+            throw StorageError("database is locked: another write transaction of this process "
+                               "held it for " +
+                               std::to_string(BusyTimeoutMs) + " ms");
         const char* begin = mode == TransactionMode::Write ? "BEGIN IMMEDIATE" : "BEGIN";
         try {
             m_lease->setQueryOnly(mode == TransactionMode::Read);
@@ -408,6 +416,8 @@ private:
         throw StorageError(statementError(sqlite3_errmsg(m_lease->handle()), sql));
     }
 
+    std::shared_ptr<std::timed_mutex> m_writerMutex;
+    std::unique_lock<std::timed_mutex> m_writer; ///< held by a write transaction
     Pool::Lease m_lease;
     internal::TransactionState m_state;
     internal::QueryBudget m_budget;
@@ -445,7 +455,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, Op
 
 std::unique_ptr<Transaction> SqliteDatabase::begin(TransactionMode mode)
 {
-    return std::make_unique<SqliteTransaction>(m_pool->acquire(), mode, m_limits);
+    return std::make_unique<SqliteTransaction>(m_pool->acquire(), mode, m_limits, m_writer);
 }
 
 std::vector<std::string> SqliteDatabase::tableNames()

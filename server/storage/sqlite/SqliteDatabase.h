@@ -4,6 +4,7 @@
 #include "server/storage/internal/ConnectionPool.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace corvo::server::storage::sqlite {
@@ -32,6 +33,9 @@ private:
 
     std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
     QueryLimits m_limits;
+    /// SQLite lets one transaction write at a time; the process's writers queue here instead of
+    /// sleeping in SQLite's busy handler (other processes on the file still do).
+    std::shared_ptr<std::timed_mutex> m_writer = std::make_shared<std::timed_mutex>();
 };
 
 } // namespace corvo::server::storage::sqlite
