@@ -407,6 +407,36 @@ TEST_F(EntryFormTest, AnAutomaticallyCodedRecordIsStoredUnderTheServersCode)
     EXPECT_NE(GetCode(list), "TYPED") << "a typed code is not stored";
 }
 
+TEST_F(EntryFormTest, ASaveWhoseReplyWasLostIsStoredOnceWhenSentAgain)
+{
+    auto form = open<TFrmInsert>("TWarehouse", "新增仓库");
+    enter(*form, "Code", "CK99");
+    enter(*form, "Name", "重发仓库");
+    enter(*form, "TOrganID", cachedId("TOrgan", "LS"));
+    {
+        const UnansweredCalls silent(*form->connection());
+        click(form->mbtSubmit());
+    }
+    const std::string id = GetObjID(entity(*form, param::TMaster));
+    // The same save reaches the server a second later, and its reply is lost on the way.
+    QTest::qWait(1100);
+    ASSERT_TRUE(form->BeforeSubmit());
+    entity(*form, param::TMaster).EditField("ObjID", id);
+    form->FillSubmitPacket();
+    ASSERT_TRUE(form->CallSubmitServer());
+
+    click(form->mbtSubmit());
+    EXPECT_EQ(message(), "数据新增完成，代码为：CK99") << "the server knows the save";
+    auto rows = stored("TWarehouse", "查询仓库");
+    int stores = 0;
+    for (rows->First(); !rows->Eof(); rows->Next())
+        if (GetCode(*rows) == "CK99") {
+            ++stores;
+            EXPECT_EQ(GetObjID(*rows), id);
+        }
+    EXPECT_EQ(stores, 1);
+}
+
 TEST_F(EntryFormTest, ADocumentWithItsLinesIsSavedUnderTheFormKeyAndShowsItsCode)
 {
     auto form = open<TFrmInsertMD>("TSaleOrder", "新增销售订单");
