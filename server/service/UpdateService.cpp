@@ -260,6 +260,8 @@ bool updateRows(ServiceCall& call, TParamData& packet)
             stored = requireChangeableRows(write, rows, partnerSide);
             storePasswords(write, rows, hashes, false);
             replaceRows(write, rows);
+            for (const std::string& id : idsOf(rows))
+                postOnUpdate(write, rows.table, id);
         }
         packet.SetParamData("TMaster",
                             storedPacket(write, rows.table, sentIds, partnerOf(write, stored)));
@@ -300,6 +302,8 @@ bool updateDocument(ServiceCall& call, TParamData& packet)
                                            masters.table, writecallers::UpdateMasterDetail);
             stored = requireChangeableRows(write, masters, partnerSide);
             replaceRows(write, masters);
+            for (const std::string& id : ids)
+                postOnUpdate(write, masters.table, id);
             changeLines(write, packet, masters);
         }
         packet.SetParamData("TMaster",
