@@ -3,6 +3,7 @@
 // through a join or a sub-select.
 #include "ServerProcess.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TCustomEntityList.h"
@@ -158,7 +159,7 @@ protected:
         for (const auto& row :
              sql("SELECT \"ObjID\" FROM \"" + table +
                      "\" WHERE \"TOwnerID\" IS NULL OR \"TOwnerID\" = '' OR \"TOwnerID\" = ?",
-                 {std::string("{00000000-0000-0000-0000-000000000000}")})
+                 {std::string(EmptyGuidText)})
                  .rows)
             ids.insert(row[0].asString());
         return ids;

@@ -2,6 +2,7 @@
 // the clause set built by the client's own TSQLAdder from the dictionary of the login reply.
 #include "ServerProcess.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/ParamNames.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TCustomEntityList.h"
@@ -59,7 +60,7 @@ protected:
     void queryPacket(TParamData& packet, TSQLAdder& adder)
     {
         packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
-        packet.SetParamValue("TOwnerID", Variant("{00000000-0000-0000-0000-000000000000}"));
+        packet.SetParamValue("TOwnerID", Variant(EmptyGuidText));
         packet.SetParamData("TMaster", adder.Data());
     }
 
