@@ -5,6 +5,7 @@
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "controls/TSafeEdit.h"
+#include "entity/DateTime.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
@@ -487,6 +488,9 @@ TEST_F(EntryFormTest, ADocumentWithItsLinesIsSavedUnderTheFormKeyAndShowsItsCode
     EXPECT_EQ(text(*order.header, "TSaleTypeID"), otherParamId("TSaleTypeID", "WHOLESALE"));
     EXPECT_DOUBLE_EQ(order.header->FieldByName("SaleDiscount").AsFloat(), 78.0);
     EXPECT_EQ(text(*order.header, "Remark"), "三行的订单");
+    EXPECT_EQ(order.header->FieldByName("HappenDate").AsDateTime().toDateString(),
+              DateTime::now().toDateString())
+        << "the order date as the panel showed it";
     EXPECT_EQ(order.lines, typed) << "every line, under the document's ObjID";
 
     // "新单据" empties header and lines; the key made by the save stays.
