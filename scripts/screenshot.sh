@@ -147,4 +147,29 @@ shot 11-update-order-changed.png
 xdotool mousemove --sync $((X + 913)) $((Y + 656)) click 1            # 保存
 sleep 1.5
 shot 12-update-order-saved.png
-echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved"
+# 审核销售订单: this month's new orders, the one just saved among them.
+xdotool mousemove --sync $((X + 140)) "$(row 17)" click 1
+sleep 1.5
+xdotool key alt+q    # 查询(&Q)
+sleep 1.5
+shot 13-verify-order-list.png
+last_row() {   # the result's last row, the highest code: the order saved above
+    xdotool mousemove --sync $((X + 300)) $((Y + 325)) click 1
+    xdotool key ctrl+End
+    sleep 0.5
+}
+operation() { xdotool mousemove --sync $((X + 827)) $((Y + 656)) click 1; sleep 1.5; }
+last_row
+operation            # 审核(&P)
+shot 14-verify-order-done.png
+
+# 作废销售订单: every valid order, the one just verified invalidated.
+xdotool mousemove --sync $((X + 140)) "$(row 18)" click 1
+sleep 1.5
+xdotool key alt+a    # 全部(&A)
+sleep 1.5
+last_row
+shot 15-invalidate-order-list.png
+operation            # 作废(&P)
+shot 16-invalidate-order-done.png
+echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done"
