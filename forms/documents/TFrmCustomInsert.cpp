@@ -34,13 +34,7 @@ TFrmCustomInsert::~TFrmCustomInsert() = default;
 void TFrmCustomInsert::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
-    if (m_shown) return;
-    m_shown = true;
-    try {
-        FormShow();
-    } catch (const std::exception& e) {
-        ShowStatusText(e.what());
-    }
+    internal::showFirstTime(*this, m_shown, [this] { FormShow(); });
 }
 
 void TFrmCustomInsert::FormShow() {}

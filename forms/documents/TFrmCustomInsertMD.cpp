@@ -14,7 +14,6 @@
 #include "remote/AppServers.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -51,16 +50,10 @@ TFrmCustomInsertMD::TFrmCustomInsertMD(QWidget* owner) : TFrmQuery(owner)
 
     m_new = internal::makeButton(&pnlBottomLeft(), "mbtNew", "新单据");
     m_new->move(8, 6);
-    auto* middle = new QHBoxLayout(&pnlBottomMiddle());
-    middle->setContentsMargins(4, 5, 0, 6);
-    m_detailAdd = internal::makeButton(&pnlBottomMiddle(), "mbtDetailAdd", "新清单");
-    m_detailDel = internal::makeButton(&pnlBottomMiddle(), "mbtDetailDel", "删除");
-    m_submit = internal::makeButton(&pnlBottomMiddle(), "mbtSubmit", "保存");
-    middle->addStretch(1);
-    middle->addWidget(m_detailAdd);
-    middle->addWidget(m_detailDel);
-    middle->addStretch(1);
-    middle->addWidget(m_submit);
+    const internal::LineButtons lineButtons = internal::makeLineButtons(pnlBottomMiddle());
+    m_detailAdd = lineButtons.detailAdd;
+    m_detailDel = lineButtons.detailDel;
+    m_submit = lineButtons.submit;
 
     connect(m_submit, &QPushButton::clicked, this, [this] { SubmitClicked(); });
     connect(m_new, &QPushButton::clicked, this, [this] { NewClicked(); });
@@ -76,13 +69,7 @@ TFrmCustomInsertMD::~TFrmCustomInsertMD() = default;
 void TFrmCustomInsertMD::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
-    if (m_shown) return;
-    m_shown = true;
-    try {
-        FormShow();
-    } catch (const std::exception& e) {
-        ShowStatusText(e.what());
-    }
+    internal::showFirstTime(*this, m_shown, [this] { FormShow(); });
 }
 
 void TFrmCustomInsertMD::FormShow()

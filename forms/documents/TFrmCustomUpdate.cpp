@@ -84,13 +84,7 @@ TFrmCustomUpdate::~TFrmCustomUpdate() = default;
 void TFrmCustomUpdate::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
-    if (m_shown) return;
-    m_shown = true;
-    try {
-        FormShow();
-    } catch (const std::exception& e) {
-        ShowStatusText(e.what());
-    }
+    internal::showFirstTime(*this, m_shown, [this] { FormShow(); });
 }
 
 void TFrmCustomUpdate::FormShow() {}

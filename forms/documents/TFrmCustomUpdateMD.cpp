@@ -108,16 +108,10 @@ TFrmCustomUpdateMD::TFrmCustomUpdateMD(QWidget* owner) : TFrmQuery(owner)
 
     m_query = internal::makeButton(&pnlBottomLeft(), "mbtQuery", "查询");
     m_query->move(8, 6);
-    auto* middle = new QHBoxLayout(&pnlBottomMiddle());
-    middle->setContentsMargins(4, 5, 0, 6);
-    m_detailAdd = internal::makeButton(&pnlBottomMiddle(), "mbtDetailAdd", "新清单");
-    m_detailDel = internal::makeButton(&pnlBottomMiddle(), "mbtDetailDel", "删除");
-    m_submit = internal::makeButton(&pnlBottomMiddle(), "mbtSubmit", "保存");
-    middle->addStretch(1);
-    middle->addWidget(m_detailAdd);
-    middle->addWidget(m_detailDel);
-    middle->addStretch(1);
-    middle->addWidget(m_submit);
+    const internal::LineButtons lineButtons = internal::makeLineButtons(pnlBottomMiddle());
+    m_detailAdd = lineButtons.detailAdd;
+    m_detailDel = lineButtons.detailDel;
+    m_submit = lineButtons.submit;
 
     connect(m_query, &QPushButton::clicked, this, [this] { QueryClicked(); });
     connect(m_submit, &QPushButton::clicked, this, [this] { SubmitClicked(); });
@@ -136,13 +130,7 @@ TFrmCustomUpdateMD::~TFrmCustomUpdateMD() = default;
 void TFrmCustomUpdateMD::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
-    if (m_shown) return;
-    m_shown = true;
-    try {
-        FormShow();
-    } catch (const std::exception& e) {
-        ShowStatusText(e.what());
-    }
+    internal::showFirstTime(*this, m_shown, [this] { FormShow(); });
 }
 
 void TFrmCustomUpdateMD::FormShow()

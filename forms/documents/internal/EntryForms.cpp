@@ -7,11 +7,38 @@
 #include "platform/DataGrid.h"
 #include "platform/DataGridModel.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScopeGuard>
 
 namespace corvo::forms::internal {
+
+void showFirstTime(TFrmApp& form, bool& shown, const std::function<void()>& formShow)
+{
+    if (shown) return;
+    shown = true;
+    try {
+        formShow();
+    } catch (const std::exception& e) {
+        form.ShowStatusText(e.what());
+    }
+}
+
+LineButtons makeLineButtons(QWidget& band)
+{
+    auto* row = new QHBoxLayout(&band);
+    row->setContentsMargins(4, 5, 0, 6);
+    const LineButtons buttons{makeButton(&band, "mbtDetailAdd", "新清单"),
+                              makeButton(&band, "mbtDetailDel", "删除"),
+                              makeButton(&band, "mbtSubmit", "保存")};
+    row->addStretch(1);
+    row->addWidget(buttons.detailAdd);
+    row->addWidget(buttons.detailDel);
+    row->addStretch(1);
+    row->addWidget(buttons.submit);
+    return buttons;
+}
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
 {

@@ -22,6 +22,18 @@ class DataGrid;
 
 namespace corvo::forms::internal {
 
+/// The first showing of a form runs its FormShow; later ones (a tab change) do nothing. An
+/// error goes to the message line.
+void showFirstTime(TFrmApp& form, bool& shown, const std::function<void()>& formShow);
+
+/// The lines' buttons in the bottom middle band, centred, and "保存" at its right end.
+struct LineButtons {
+    QPushButton* detailAdd;
+    QPushButton* detailDel;
+    QPushButton* submit;
+};
+LineButtons makeLineButtons(QWidget& band);
+
 /// A 75 × 25 push button with a component name and a caption (UTF-8).
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption);
 
