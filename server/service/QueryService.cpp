@@ -29,19 +29,6 @@ void requireRow(TParamData& packet, std::string_view name)
         throw Error("参数[" + std::string(name) + "]不存在,请确定该参数已经在参数对象中!");
 }
 
-/// The partner a partner-side form names in the packet's "TOwnerID" row: a GUID other than the
-/// session's company and the empty GUID; empty otherwise.
-std::string partnerOf(ServiceCall& call, TParamData& packet)
-{
-    if (!call.session || !packet.ParamExists("TOwnerID")) return {};
-    const Variant value = packet.GetParamValue("TOwnerID");
-    if (value.type() != Variant::Type::String) return {};
-    const auto guid = Guid::parse(value.asString());
-    if (!guid || guid->isNull()) return {};
-    const std::string text = guid->toString();
-    return gbk::equalsIgnoreCase(text, call.session->ownerId) ? std::string() : text;
-}
-
 struct Masters {
     Variant rows;        ///< data packet in the client's structure
     std::string groupBy; ///< the column a "sum" row names; empty when none
@@ -67,7 +54,7 @@ Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::D
     const sql::Statement statement =
         sql::buildStatement(dict, clauses,
                             {call.server.db.dialect(), call.session ? call.session->ownerId : "",
-                             partnerOf(call, packet)});
+                             partnerNamedIn(call, packet)});
     if (call.session) requireReadable(tx, dict, call.session->userId, statement.tables);
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
@@ -223,6 +210,17 @@ std::map<std::string, std::string> mergeLines(TClientDataSet& rows,
 }
 
 } // namespace
+
+std::string partnerNamedIn(ServiceCall& call, TParamData& packet)
+{
+    if (!call.session || !packet.ParamExists("TOwnerID")) return {};
+    const Variant value = packet.GetParamValue("TOwnerID");
+    if (value.type() != Variant::Type::String) return {};
+    const auto guid = Guid::parse(value.asString());
+    if (!guid || guid->isNull()) return {};
+    const std::string text = guid->toString();
+    return gbk::equalsIgnoreCase(text, call.session->ownerId) ? std::string() : text;
+}
 
 bool singleTableQuery(ServiceCall& call, TParamData& packet)
 {

@@ -2,7 +2,13 @@
 
 #include "ServiceObject.h"
 
+#include <string>
+
 namespace corvo::server {
+
+/// The partner a partner-side form names in the packet's "TOwnerID" row: a GUID other than the
+/// session's company and the empty GUID; empty otherwise.
+std::string partnerNamedIn(ServiceCall& call, TParamData& packet);
 
 /// Query server, method 1: the packet's "TMaster" row holds the client's clause set; the
 /// reply's "TMaster" row holds the rows (one page or all) with the client's structure.

@@ -2,6 +2,7 @@
 
 #include "AccountPostings.h"
 #include "DocumentStatus.h"
+#include "QueryService.h"
 #include "ReadRights.h"
 #include "WriteCall.h"
 #include "WriteRights.h"
@@ -98,19 +99,6 @@ bool verify(ServiceCall& call, TParamData& packet, std::span<const std::string_v
     });
 }
 
-/// The partner a partner-side form names in the packet's "TOwnerID" row: a GUID other than
-/// the session's company and the empty GUID; empty otherwise.
-std::string partnerOf(ServiceCall& call, TParamData& packet)
-{
-    if (!call.session || !packet.ParamExists("TOwnerID")) return {};
-    const Variant value = packet.GetParamValue("TOwnerID");
-    if (value.type() != Variant::Type::String) return {};
-    const auto guid = Guid::parse(value.asString());
-    if (!guid || guid->isNull()) return {};
-    const std::string text = guid->toString();
-    return gbk::equalsIgnoreCase(text, call.session->ownerId) ? std::string() : text;
-}
-
 /// The partner and the period the statement's conditions name.
 struct Period {
     std::string organ;
@@ -195,7 +183,7 @@ bool invalidateDocuments(ServiceCall& call, TParamData& packet)
 
 bool invalidateProductsWithoutStock(ServiceCall& call, TParamData& packet)
 {
-    const std::string other = partnerOf(call, packet);
+    const std::string other = partnerNamedIn(call, packet);
     if (!other.empty()) throw Error("只能作废本机构的商品，请重新登录本机构后再自动作废");
     return inWriteCall(call, [&](WriteCall& write) {
         requireWritable(write.tx, write.dictionary, write.session.userId, "TProduct", Invalidators);
@@ -215,7 +203,7 @@ bool accountStatement(ServiceCall& call, TParamData& packet)
     TClientDataSet clauseSet;
     clauseSet.SetData(packet.GetParamData("TMaster"));
     const std::vector<sql::Clause> clauses = sql::clausesOf(clauseSet);
-    const std::string partner = partnerOf(call, packet);
+    const std::string partner = partnerNamedIn(call, packet);
     return inWriteCall(call, [&](WriteCall& write) {
         const sql::Statement statement = sql::buildStatement(
             write.dictionary, clauses,
