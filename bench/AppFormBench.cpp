@@ -4,6 +4,7 @@
 // sized, the form shown off screen. The floor, in the same run, builds the same widgets of
 // the same kinds at the same places with the same list entries directly: no dictionary, no
 // files, no layout rules.
+#include "FormBenchMain.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "controls/TQueryControl.h"
@@ -229,12 +230,5 @@ BENCHMARK(BM_OpenAppForm_Floor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    corvo::platform::applyChineseFonts(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    corvo::forms::test::LoginSession::shutdown();
-    return 0;
+    return corvo::bench::runFormBenchmarks(argc, argv);
 }

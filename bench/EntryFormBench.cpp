@@ -1,6 +1,7 @@
 // The master/detail update form on documents of 10, 100 and 1,000 lines: one line changed and
 // the packet built (the form's own work), one line changed and saved (the whole save), one
 // line entered. None of them should grow with the document.
+#include "FormBenchMain.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "entity/EntityHelpers.h"
@@ -11,7 +12,6 @@
 #include "forms/framework/tests/LoginSession.h"
 #include "forms/rules/QueryPacket.h"
 #include "platform/DataGrid.h"
-#include "platform/Desktop.h"
 #include "shell/LocalFiles.h"
 
 #include <QApplication>
@@ -172,13 +172,5 @@ BENCHMARK(BM_UpdateForm_EnterLine)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    corvo::platform::applyChineseFonts(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    openedForms().clear();
-    corvo::forms::test::LoginSession::shutdown();
-    return 0;
+    return corvo::bench::runFormBenchmarks(argc, argv, [] { openedForms().clear(); });
 }

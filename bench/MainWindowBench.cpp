@@ -1,12 +1,12 @@
 // Opening a collated query module from the main window until its first page is shown, on the
 // demo module with the widest table, in its parts: the page with its form, then the query
 // and the grid. A real login to a real corvo-server over the demo company.
+#include "FormBenchMain.h"
 #include "app/ModuleFormRegistry.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/framework/tests/LoginSession.h"
 #include "forms/reports/TFrmQueryCollate.h"
-#include "platform/Desktop.h"
 #include "shell/TFrmMain.h"
 
 #include <QApplication>
@@ -109,13 +109,5 @@ BENCHMARK(BM_OpenModule_FirstPageShown)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    corvo::platform::applyChineseFonts(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    setup().window.reset();
-    corvo::forms::test::LoginSession::shutdown();
-    return 0;
+    return corvo::bench::runFormBenchmarks(argc, argv, [] { setup().window.reset(); });
 }

@@ -1,9 +1,9 @@
 // The query form's own cost per page beside the bare server call on the same connection.
+#include "FormBenchMain.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/framework/TFrmQuery.h"
 #include "forms/framework/tests/LoginSession.h"
 #include "platform/DataGrid.h"
-#include "platform/Desktop.h"
 #include "remote/AppServers.h"
 #include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
@@ -80,13 +80,5 @@ BENCHMARK(BM_QueryForm_BareCall)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    corvo::platform::applyChineseFonts(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    pageSetup().form.reset();
-    corvo::forms::test::LoginSession::shutdown();
-    return 0;
+    return corvo::bench::runFormBenchmarks(argc, argv, [] { pageSetup().form.reset(); });
 }
