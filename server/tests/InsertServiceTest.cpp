@@ -1,8 +1,7 @@
 // The insert server through the real server: documents and rows stored as the server decides
 // them (owner, author, date, code, first status), their lines and size rows, retried saves
 // stored once, and the refusals a user can mend.
-#include "ServerProcess.h"
-#include "WriteClient.h"
+#include "DemoWriteTest.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
 #include "remote/AppServers.h"
@@ -18,8 +17,6 @@ namespace {
 
 namespace app = remote::appserver;
 using storage::Value;
-
-enum class Backend { Sqlite, Postgres };
 
 std::string thisMonth()
 {
@@ -41,24 +38,8 @@ std::string today()
     return text;
 }
 
-class InsertService : public ::testing::TestWithParam<Backend> {
+class InsertService : public DemoWriteTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !postgresAvailable())
-            GTEST_SKIP() << "CORVO_TEST_PG_URL is not set";
-        url = makeDemoDatabase(GetParam() == Backend::Postgres);
-        server = std::make_unique<ServerProcess>(url);
-        db = storage::Database::open(url);
-        admin = std::make_unique<WriteClient>(server->url());
-    }
-
-    std::string id(const std::string& table, const std::string& code)
-    {
-        return scalar(*db, "SELECT \"ObjID\" FROM \"" + table + "\" WHERE \"Code\" = ?",
-                      {Value(code)});
-    }
-
     std::string saleType(const std::string& code)
     {
         return scalar(*db,
@@ -94,11 +75,6 @@ protected:
             lines.Post();
         }
     }
-
-    std::string url;
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<storage::Database> db;
-    std::unique_ptr<WriteClient> admin;
 };
 
 TEST_P(InsertService, MasterDetailDocumentIsStoredAsTheServerDecidesAndRetriesStoreNothing)

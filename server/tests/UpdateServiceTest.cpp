@@ -1,8 +1,7 @@
 // The update server through the real server: whole rows replaced with what the server keeps,
 // a document's line change sets touching only their lines, status changes, the rights
 // editor's grants and revokes, and the refusals a user can mend.
-#include "ServerProcess.h"
-#include "WriteClient.h"
+#include "DemoWriteTest.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
 #include "entity/ParamNames.h"
@@ -17,26 +16,8 @@ namespace {
 namespace app = remote::appserver;
 using storage::Value;
 
-enum class Backend { Sqlite, Postgres };
-
-class UpdateService : public ::testing::TestWithParam<Backend> {
+class UpdateService : public DemoWriteTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !postgresAvailable())
-            GTEST_SKIP() << "CORVO_TEST_PG_URL is not set";
-        url = makeDemoDatabase(GetParam() == Backend::Postgres);
-        server = std::make_unique<ServerProcess>(url);
-        db = storage::Database::open(url);
-        admin = std::make_unique<WriteClient>(server->url());
-    }
-
-    std::string id(const std::string& table, const std::string& code)
-    {
-        return scalar(*db, "SELECT \"ObjID\" FROM \"" + table + "\" WHERE \"Code\" = ?",
-                      {Value(code)});
-    }
-
     /// A document of the table whose status column holds `state` ("New", "Verified"), valid.
     std::string document(const std::string& table, const std::string& state)
     {
@@ -51,11 +32,6 @@ protected:
     {
         return admin->rows(table, table + ".ObjID = '" + objId + "'");
     }
-
-    std::string url;
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<storage::Database> db;
-    std::unique_ptr<WriteClient> admin;
 };
 
 TEST_P(UpdateService, WholeRowReplacesTheStoredOneButWhatTheServerKeeps)
