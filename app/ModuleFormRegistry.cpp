@@ -3,6 +3,7 @@
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/documents/DocumentForms.h"
+#include "forms/documents/SizeDocumentForms.h"
 #include "forms/framework/TFrmList.h"
 #include "forms/reports/ReportForms.h"
 #include "platform/DataGrid.h"
@@ -25,6 +26,7 @@ ModuleFormRegistry::ModuleFormRegistry()
         m_classes.emplace(name, Maker());
     forms::registerReportForms(m_classes);
     forms::registerDocumentForms(m_classes);
+    forms::registerSizeDocumentForms(m_classes);
 }
 
 bool ModuleFormRegistry::isRegistered(const std::string& className) const
