@@ -2,10 +2,12 @@
 // Each pair runs on the same rows; building the source tables is outside the timed region,
 // index builds needed by an operation are inside it.
 #include "DocumentData.h"
+#include "Smoke.h"
 #include "SqliteDb.h"
 #include "entity/MemoryTuning.h"
 #include "entity/TCustomEntity.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <exception>
 #include <map>
@@ -13,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace corvo::bench {
 namespace {
@@ -52,7 +55,7 @@ void insertSqliteRows(SqliteDb& db, const std::string& table, const std::vector<
 struct Workload {
     explicit Workload(std::size_t rows)
         : data(makeDocumentRows(rows, 20240601 + rows)),
-          upsertRows(makeUpsertRows(data, UpsertCount, 7 + rows))
+          upsertRows(makeUpsertRows(data, std::min(UpsertCount, rows), 7 + rows))
     {
         TClientDataSet source;
         createDocumentTable(source);
@@ -64,8 +67,8 @@ struct Workload {
         appendDocumentRows(upsertSource, upsertRows);
 
         std::mt19937_64 rng(99 + rows);
-        locateIds.reserve(LocateCount);
-        for (std::size_t i = 0; i < LocateCount; ++i)
+        locateIds.reserve(std::min(LocateCount, rows));
+        for (std::size_t i = 0; i < std::min(LocateCount, rows); ++i)
             locateIds.emplace_back(data.rows[rng() % rows].objId);
 
         createSqliteTable(sqlite, "doc");
@@ -449,9 +452,14 @@ int main(int argc, char** argv)
     corvo::configureAllocatorForLargeTables();
     using namespace corvo::bench;
     Workloads workloads;
-    for (std::size_t rows : {std::size_t{100'000}, std::size_t{1'000'000}}) {
+    const std::vector<std::size_t> sizes = smokeRun()
+                                               ? std::vector<std::size_t>{10'000}
+                                               : std::vector<std::size_t>{100'000, 1'000'000};
+    for (std::size_t rows : sizes) {
         for (const Operation& op : Operations) {
-            const int iterations = rows == 100'000 ? op.iterations100k : op.iterations1m;
+            const int iterations = smokeRun()        ? 1
+                                   : rows == 100'000 ? op.iterations100k
+                                                     : op.iterations1m;
             registerBenchmark(workloads, std::string("BM_Entity_") + op.name, op.entity, rows,
                               iterations);
             registerBenchmark(workloads, std::string("BM_Sqlite_") + op.name, op.sqlite, rows,

@@ -3,6 +3,8 @@
 // What the benchmarks against a real corvo-server process share: many clients as Google
 // Benchmark threads, their per-call latencies, and the server's CPU time per call.
 
+#include "Smoke.h"
+
 #include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -98,14 +98,14 @@ BENCHMARK(BM_ServerLoad_LoginCycle)
     ->Threads(8)
     ->Threads(32)
     ->UseRealTime()
-    ->MinTime(3.0)
+    ->MinTime(minTime(3.0))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ServerLoad_FreeObject)
     ->Threads(1)
     ->Threads(8)
     ->Threads(32)
     ->UseRealTime()
-    ->MinTime(2.0)
+    ->MinTime(minTime(2.0))
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ServerLoad_PasswordHash)->Unit(benchmark::kMillisecond);
 

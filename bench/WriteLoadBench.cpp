@@ -339,23 +339,23 @@ BENCHMARK(BM_Write_SaveDocument)
     ->Threads(8)
     ->Threads(32)
     ->UseRealTime()
-    ->MinTime(3.0)
+    ->MinTime(minTime(3.0))
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Write_Floor)->MinTime(3.0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_Floor)->MinTime(minTime(3.0))->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write_SaveAndVerify)
     ->Threads(1)
     ->Threads(8)
     ->Threads(32)
     ->UseRealTime()
-    ->MinTime(3.0)
+    ->MinTime(minTime(3.0))
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Write_FloorWithVerify)->MinTime(3.0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_FloorWithVerify)->MinTime(minTime(3.0))->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write_UpdateOneLine)
     ->Arg(10)
     ->Arg(100)
     ->Arg(1000)
     ->UseRealTime()
-    ->MinTime(3.0)
+    ->MinTime(minTime(3.0))
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
