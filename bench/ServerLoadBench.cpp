@@ -29,11 +29,33 @@ using server::test::ServerProcess;
 
 constexpr const char* ServerThreads = "4";
 
+// The server lets one user have at most three logins under way and one address ten: each
+// client logs in as its own user, and at most eight clients log in at once.
+constexpr int LoginClients = 8;
+
+std::string loginUser(int client)
+{
+    return "load" + std::to_string(client);
+}
+
 // Started on first use and stopped when the program ends; the clients below are made after it,
 // so they are destroyed (freeing their server objects) while it still runs.
 ServerProcess& theServer()
 {
-    static ServerProcess server(server::test::makeDemoDatabase(), {"--threads", ServerThreads});
+    static ServerProcess server(
+        [] {
+            const std::string url = server::test::makeDemoDatabase();
+            for (int c = 0; c < LoginClients; ++c) {
+                std::string out;
+                if (server::test::runServerCommand({"user", "add", "--db", url, "--org", "DEMO",
+                                                    "--code", loginUser(c), "--name", loginUser(c),
+                                                    "--password", loginUser(c)},
+                                                   &out) != 0)
+                    throw Error("cannot add the load user: " + out);
+            }
+            return url;
+        }(),
+        {"--threads", ServerThreads});
     return server;
 }
 
@@ -62,7 +84,8 @@ template <class Call> void runCalls(benchmark::State& state, Latencies& latencie
 void BM_ServerLoad_LoginCycle(benchmark::State& state)
 {
     static Latencies latencies;
-    const Variant request = LoginPacket("DEMO", "admin", "admin").Data();
+    const std::string user = loginUser(state.thread_index());
+    const Variant request = LoginPacket("DEMO", user, user).Data();
     runCalls(state, latencies, [&](remote::TIntellegentWebconn& conn) {
         conn.setServerGUID(std::string(app::Login));
         TParamData packet(paramkind::Data);
@@ -95,8 +118,7 @@ void BM_ServerLoad_PasswordHash(benchmark::State& state)
 // second of wall clock; the default CPU time would count only the clients' own CPU.
 BENCHMARK(BM_ServerLoad_LoginCycle)
     ->Threads(1)
-    ->Threads(8)
-    ->Threads(32)
+    ->Threads(LoginClients)
     ->UseRealTime()
     ->MinTime(minTime(3.0))
     ->Unit(benchmark::kMillisecond);
