@@ -22,8 +22,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <strings.h>
 #include <thread>
 
 namespace corvo::server {
@@ -31,10 +33,11 @@ namespace corvo::server {
 const char* const UsageText = R"(corvo-server: the Corvo application server
 
 usage:
-  corvo-server serve --listen HOST:PORT --db URL [--threads N] [--session-idle-minutes M]
-                     [--max-connections N] [--read-timeout SECONDS] [--login-backoff SECONDS]
-                     [--statement-timeout SECONDS] [--max-reply-rows N] [--max-reply-mb N]
-                     [--tls-cert FILE --tls-key FILE]
+  corvo-server serve [--config FILE] --listen HOST:PORT --db URL [--threads N]
+                     [--session-idle-minutes M] [--max-connections N] [--read-timeout SECONDS]
+                     [--login-backoff SECONDS] [--statement-timeout SECONDS]
+                     [--max-reply-rows N] [--max-reply-mb N] [--tls-cert FILE --tls-key FILE]
+                     [--log-level info|error]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
       free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
@@ -44,6 +47,15 @@ usage:
       stops after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
       change these); the call then answers a message saying so. With --tls-cert and
       --tls-key (PEM files: the certificate chain and its private key) it serves https only.
+      --config FILE reads "name = value" lines for the same names (listen = 127.0.0.1:8211);
+      the command line wins. One line per event on standard error: every service call
+      (--log-level info, the default) or the failed ones only (error). GET /health answers
+      200 while the database answers, 503 otherwise.
+  corvo-server init --db URL --company CODE --admin-password TEXT [--name NAME]
+      Creates a company to start work with: its head office CODE (named NAME), the user
+      admin with that password and every module, the system's parameters; no demo data.
+      An empty database gets the schema first; otherwise the company is added beside the
+      others.
   corvo-server init-demo --db URL [--force] [--large | --sales-lines N]
       Creates the schema and the demo company; refuses a database that already holds tables
       unless --force is given (which drops them first). --large adds 1,000,000 sales lines
@@ -54,6 +66,11 @@ usage:
       CODE-GY001 ..., the same users and passwords.
   corvo-server user add --db URL --org CODE --code CODE --name NAME --password TEXT
       Adds a user to an organisation, with its password.
+  corvo-server backup --db sqlite:PATH --out FILE
+      Copies the database into the new file FILE, consistent while servers keep writing.
+  corvo-server restore --in FILE --db sqlite:PATH
+      Brings a backup back into a database that does not exist yet or holds no tables.
+      (PostgreSQL: pg_dump and pg_restore; see docs/operations.md.)
   corvo-server encode-password USER PASSWORD
       Prints the password as the client encodes it before sending (a support aid).
   corvo-server --help
@@ -108,13 +125,56 @@ bool hasTable(storage::Database& db, std::string_view name)
     return false;
 }
 
+void checkCompanyCode(const std::string& code)
+{
+    const bool plain = code.size() <= 20 && std::all_of(code.begin(), code.end(), [](char c) {
+                           return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+                       });
+    if (code.empty() || !plain)
+        throw Error("--company must be 1 to 20 letters, digits or _, not \"" + code + "\"");
+}
+
+/// Codes of the organisations CODE and CODE-… stay unique across companies, so a login names
+/// one company.
+void refuseTakenCode(storage::Transaction& tx, const std::string& code)
+{
+    const storage::Rows taken =
+        tx.query("SELECT \"Code\" FROM \"TOrgan\" WHERE upper(\"Code\") = ? OR upper(\"Code\") "
+                 "LIKE ?",
+                 std::vector<storage::Value>{storage::Value(gbk::upper(code)),
+                                             storage::Value(gbk::upper(code) + "-%")});
+    if (!taken.rows.empty())
+        throw Error("the database already holds the organisation " +
+                    taken.rows.front().front().asString());
+}
+
+bool isHealthPath(std::string_view target)
+{
+    const std::string_view path = target.substr(0, target.find('?'));
+    return path.size() == 7 && strncasecmp(path.data(), "/health", 7) == 0;
+}
+
+HttpAnswer plainAnswer(int status, std::string reason, const std::string& text)
+{
+    HttpAnswer answer{status, std::move(reason), "text/plain; charset=utf-8", {}, {}};
+    answer.body.assign(text.begin(), text.end());
+    return answer;
+}
+
 } // namespace
 
 int serveCommand(const std::vector<std::string>& args)
 {
-    const Options opts(args, {"listen", "db", "threads", "session-idle-minutes", "max-connections",
-                              "read-timeout", "login-backoff", "statement-timeout",
-                              "max-reply-rows", "max-reply-mb", "tls-cert", "tls-key"});
+    const Options opts(args,
+                       {"config", "listen", "db", "threads", "session-idle-minutes",
+                        "max-connections", "read-timeout", "login-backoff", "statement-timeout",
+                        "max-reply-rows", "max-reply-mb", "tls-cert", "tls-key", "log-level"});
+    const std::string level = opts.get("log-level").value_or("info");
+    if (level != "info" && level != "error")
+        throw Error("--log-level must be info or error, not \"" + level + "\"");
+    const bool callsToo = level == "info";
+    // Under systemd the journal takes a line's priority from a "<N>" in front of it.
+    const bool journal = std::getenv("JOURNAL_STREAM") != nullptr;
     HttpServerOptions http;
     splitListen(opts.require("listen"), http);
     http.tlsCertFile = opts.get("tls-cert").value_or("");
@@ -148,13 +208,29 @@ int serveCommand(const std::vector<std::string>& args)
         throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
 
     std::mutex logLock;
+    auto log = [&](const std::string& line, bool failure) {
+        if (!failure && !callsToo) return;
+        std::lock_guard guard(logLock);
+        std::cerr << (journal ? (failure ? "<3>" : "<6>") : "") << line << std::endl;
+    };
     ServerContext context{*db, SessionStore(idle), Credentials(DefaultPasswordIterations, backoff),
                           [&](const std::string& line) {
-                              std::lock_guard guard(logLock);
-                              std::cerr << line << std::endl;
+                              // A call's line ends in its result: true, false or the error.
+                              log(line, !line.ends_with(" true") && !line.ends_with(" false"));
                           }};
     ServiceHost host(context, applicationServerClasses());
-    HttpServer server(http, [&](const HttpExchange& e) { return host.handle(e); });
+    HttpServer server(http, [&](const HttpExchange& e) {
+        if (!isHealthPath(e.target)) return host.handle(e);
+        if (e.method != "GET" && e.method != "HEAD")
+            return plainAnswer(405, "Method Not Allowed", "GET only\n");
+        try {
+            db->checkReachable();
+            return plainAnswer(200, "OK", "ok\n");
+        } catch (const std::exception& error) {
+            log(std::string("health: the database cannot be reached: ") + error.what(), true);
+            return plainAnswer(503, "Service Unavailable", "the database cannot be reached\n");
+        }
+    });
     {
         auto tx = db->begin(storage::TransactionMode::Write);
         createInternalTables(*tx); // a database made by an earlier version may lack one
@@ -165,8 +241,9 @@ int serveCommand(const std::vector<std::string>& args)
     std::cout << "listening on " << (server.secure() ? "https" : "http") << "://"
               << (v6 ? "[" + http.host + "]" : http.host) << ":" << server.port()
               << "/scripts/Velmarwebsvr.dll" << std::endl;
+    log("serving " + std::to_string(http.threads) + " threads", false);
     server.run(true);
-    std::cerr << "stopped" << std::endl;
+    log("stopped", false);
     return 0;
 }
 
@@ -176,23 +253,12 @@ namespace {
 int addCompany(const std::string& url, schema::DemoOptions demo)
 {
     const std::string& code = demo.company;
-    const bool plain = code.size() <= 20 && std::all_of(code.begin(), code.end(), [](char c) {
-                           return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-                       });
-    if (code.empty() || !plain)
-        throw Error("--company must be 1 to 20 letters, digits or _, not \"" + code + "\"");
+    checkCompanyCode(code);
     auto db = storage::Database::open(url);
     if (!hasTable(*db, "TSession") || !hasTable(*db, "TDictTable"))
         throw Error("the database holds no Corvo schema; create it with corvo-server init-demo");
     auto tx = db->begin(storage::TransactionMode::Write);
-    const storage::Rows taken =
-        tx->query("SELECT \"Code\" FROM \"TOrgan\" WHERE upper(\"Code\") = ? OR upper(\"Code\") "
-                  "LIKE ?",
-                  std::vector<storage::Value>{storage::Value(gbk::upper(code)),
-                                              storage::Value(gbk::upper(code) + "-%")});
-    if (!taken.rows.empty())
-        throw Error("the database already holds the organisation " +
-                    taken.rows.front().front().asString());
+    refuseTakenCode(*tx, code);
     const Credentials credentials;
     const auto users = schema::seedDemoCompany(*tx, demo);
     for (const auto& user : users)
@@ -247,6 +313,50 @@ int initDemoCommand(const std::vector<std::string>& args)
     for (const auto& user : users)
         std::cout << " " << user.code << "/" << user.password;
     std::cout << std::endl;
+    return 0;
+}
+
+int initCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"db", "company", "admin-password", "name"});
+    const std::string code = opts.require("company");
+    checkCompanyCode(code);
+    const std::string password = opts.require("admin-password");
+    if (password.empty()) throw Error("--admin-password must not be empty");
+    auto db = storage::Database::open(opts.require("db"), storage::OpenMode::CreateIfMissing);
+    const bool empty = db->tableNames().empty();
+    if (!empty && (!hasTable(*db, "TSession") || !hasTable(*db, "TDictTable")))
+        throw Error("the database holds tables but no Corvo schema");
+    auto tx = db->begin(storage::TransactionMode::Write);
+    if (empty) {
+        schema::createSchema(*tx, db->dialect(), schema::demoDictionary());
+        createInternalTables(*tx);
+    } else {
+        refuseTakenCode(*tx, code);
+    }
+    const schema::SeededUser admin =
+        schema::seedEmptyCompany(*tx, code, opts.get("name").value_or(""), empty);
+    Credentials().store(*tx, admin.objId, encodedPassword(admin.code, password));
+    tx->commit();
+    std::cout << "created the company " << code << "; log in to organisation " << code
+              << " as admin" << std::endl;
+    return 0;
+}
+
+int backupCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"db", "out"});
+    const std::string out = opts.require("out");
+    storage::backup(opts.require("db"), out);
+    std::cout << "backed up into " << out << std::endl;
+    return 0;
+}
+
+int restoreCommand(const std::vector<std::string>& args)
+{
+    const Options opts(args, {"in", "db"});
+    storage::restore(opts.require("in"), opts.require("db"));
+    std::cout << "restored " << opts.require("in") << std::endl;
     return 0;
 }
 

@@ -9,6 +9,9 @@ namespace corvo::server {
 /// corvo::Error for a failure the user must see.
 int serveCommand(const std::vector<std::string>& args);
 int initDemoCommand(const std::vector<std::string>& args);
+int initCommand(const std::vector<std::string>& args);
+int backupCommand(const std::vector<std::string>& args);
+int restoreCommand(const std::vector<std::string>& args);
 int userCommand(const std::vector<std::string>& args);
 int encodePasswordCommand(const std::vector<std::string>& args);
 

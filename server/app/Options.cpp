@@ -3,6 +3,7 @@
 #include "entity/Error.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace corvo::server {
 
@@ -27,6 +28,38 @@ Options::Options(const std::vector<std::string>& args, const std::vector<std::st
         } else {
             throw Error("unknown option " + a + " (see corvo-server --help)");
         }
+    }
+    if (const auto config = get("config")) {
+        const std::map<std::string, std::string> given = std::move(m_values);
+        m_values.clear();
+        readConfig(*config, known);
+        for (const auto& [name, value] : given)
+            m_values[name] = value;
+    }
+}
+
+void Options::readConfig(const std::string& file, const std::vector<std::string>& known)
+{
+    std::ifstream in(file);
+    if (!in) throw Error("cannot read the configuration file " + file);
+    auto trim = [](std::string text) {
+        const auto first = text.find_first_not_of(" \t\r");
+        if (first == std::string::npos) return std::string();
+        return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+    };
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        line = trim(line);
+        if (line.empty() || line.front() == '#') continue;
+        const std::string where = file + ":" + std::to_string(number) + ": ";
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            throw Error(where + "expected NAME = VALUE, not \"" + line + "\"");
+        const std::string name = trim(line.substr(0, equals));
+        if (name == "config" || std::find(known.begin(), known.end(), name) == known.end())
+            throw Error(where + "unknown key \"" + name + "\" (see corvo-server --help)");
+        if (m_values.count(name)) throw Error(where + "the key \"" + name + "\" is set twice");
+        m_values[name] = trim(line.substr(equals + 1));
     }
 }
 

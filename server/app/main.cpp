@@ -17,6 +17,9 @@ int main(int argc, char** argv)
     try {
         if (args[0] == "serve") return serveCommand(rest);
         if (args[0] == "init-demo") return initDemoCommand(rest);
+        if (args[0] == "init") return initCommand(rest);
+        if (args[0] == "backup") return backupCommand(rest);
+        if (args[0] == "restore") return restoreCommand(rest);
         if (args[0] == "user") return userCommand(rest);
         if (args[0] == "encode-password") return encodePasswordCommand(rest);
         std::cerr << "corvo-server: unknown command " << args[0] << "\n\n" << UsageText;

@@ -32,4 +32,13 @@ struct DemoOptions {
 /// storage or for a database without the demo tables.
 std::vector<SeededUser> seedDemoCompany(storage::Transaction& tx, const DemoOptions& options = {});
 
+/// A company to start work with, in a database made by createSchema(demoDictionary()): the
+/// demo's head office under the code `company` (and the name `name`, the code when empty)
+/// with its administrator "admin" holding every module, and nothing else of the demo's
+/// data. `sharedToo`: also the rows every company shares (modules, module groups, the
+/// system's other parameters with the statuses, translations, the manual), for a database
+/// that holds none yet. Returns the administrator; the caller stores its password.
+SeededUser seedEmptyCompany(storage::Transaction& tx, const std::string& company,
+                            const std::string& name, bool sharedToo);
+
 } // namespace corvo::server::schema

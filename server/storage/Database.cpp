@@ -34,4 +34,34 @@ std::unique_ptr<Database> Database::open(std::string_view url, OpenMode mode, Qu
     throw StorageError("Unknown database URL: " + internal::redactUrl(url));
 }
 
+void Database::checkReachable()
+{
+    begin(TransactionMode::Read)->query("SELECT 1");
+}
+
+namespace {
+
+std::string sqlitePath(std::string_view url)
+{
+    constexpr std::string_view SqlitePrefix = "sqlite:";
+    if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
+        throw Error("a PostgreSQL database is backed up and restored with pg_dump and "
+                    "pg_restore (see docs/operations.md)");
+    if (!url.starts_with(SqlitePrefix))
+        throw StorageError("Unknown database URL: " + internal::redactUrl(url));
+    return std::string(url.substr(SqlitePrefix.size()));
+}
+
+} // namespace
+
+void backup(std::string_view url, const std::string& out)
+{
+    sqlite::backupFile(sqlitePath(url), out);
+}
+
+void restore(const std::string& in, std::string_view url)
+{
+    sqlite::restoreFile(in, sqlitePath(url));
+}
+
 } // namespace corvo::server::storage

@@ -95,9 +95,20 @@ public:
     virtual std::unique_ptr<Transaction> begin(TransactionMode mode) = 0;
     /// Names of the tables of the database (the schema the server works in).
     virtual std::vector<std::string> tableNames() = 0;
+    /// Throws StorageError when the database cannot be reached now (a health check).
+    virtual void checkReachable();
 
 protected:
     Database() = default;
 };
+
+/// A consistent copy of the SQLite database of `url` in the new file `out`, taken through
+/// SQLite's online backup while other connections go on reading and writing. Throws
+/// corvo::Error for a PostgreSQL URL (pg_dump backs those up), an existing `out` or a failure.
+void backup(std::string_view url, const std::string& out);
+
+/// Brings the copy `in` that backup() made back as the SQLite database of `url`, which must
+/// not exist yet or hold no tables. Throws corvo::Error when `in` is no Corvo database.
+void restore(const std::string& in, std::string_view url);
 
 } // namespace corvo::server::storage

@@ -104,8 +104,20 @@ std::string Seeder::idOf(const std::string& id) const
     return stableGuid(m_company + ":" + text);
 }
 
-void Seeder::insert(const std::string& table, const Record& record)
+void Seeder::keepOnly(Keep keep, bool sharedToo)
 {
+    m_keep = std::move(keep);
+    m_sharedToo = sharedToo;
+}
+
+void Seeder::insert(const std::string& table, const Record& given)
+{
+    Record kept;
+    if (m_keep && m_mode != Mode::Collect) {
+        kept = given;
+        if (!m_keep(table, kept)) return;
+    }
+    const Record& record = m_keep && m_mode != Mode::Collect ? kept : given;
     if (m_mode == Mode::Collect) {
         if (isShared(table, record))
             for (const ColumnValue& v : record)
@@ -120,7 +132,10 @@ void Seeder::insert(const std::string& table, const Record& record)
         insertRecord(m_tx, it->second, record);
         return;
     }
-    if (isShared(table, record)) return;
+    if (isShared(table, record)) {
+        if (m_sharedToo) insertRecord(m_tx, it->second, record);
+        return;
+    }
     Record copy = record;
     for (ColumnValue& v : copy) {
         if (v.value.type() != Variant::Type::String) continue;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -72,6 +73,10 @@ public:
     };
     Seeder(storage::Transaction& tx, const Dictionary& dictionary, Mode mode = Mode::Write,
            std::string company = {}, std::set<std::string> shared = {});
+    /// A row `keep` refuses is not written; it may change the row before it is. In Copy mode
+    /// with `sharedToo` the shared rows are written as well (a database without them yet).
+    using Keep = std::function<bool(const std::string& table, Record& record)>;
+    void keepOnly(Keep keep, bool sharedToo);
     void insert(const std::string& table, const Record& record);
     /// The ids the shared rows have (after a Collect run).
     const std::set<std::string>& sharedIds() const noexcept { return m_shared; }
@@ -87,6 +92,8 @@ private:
     std::string m_company;
     std::set<std::string> m_shared;
     std::map<std::string, TableLayout> m_layouts;
+    Keep m_keep;
+    bool m_sharedToo = false;
 };
 
 struct ProductType {

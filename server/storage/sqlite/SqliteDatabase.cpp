@@ -425,8 +425,8 @@ private:
 
 } // namespace
 
-SqliteDatabase::SqliteDatabase(std::shared_ptr<Pool> pool, QueryLimits limits)
-    : m_pool(std::move(pool)), m_limits(limits)
+SqliteDatabase::SqliteDatabase(std::shared_ptr<Pool> pool, QueryLimits limits, std::string file)
+    : m_pool(std::move(pool)), m_limits(limits), m_file(std::move(file))
 {
 }
 
@@ -450,7 +450,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, Op
     auto pool = std::make_shared<Pool>(
         [file, create] { return std::make_unique<Connection>(file, create); }, limits);
     pool->acquire(); // the first connection now, so a bad file is reported by open()
-    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(pool), queryLimits));
+    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(pool), queryLimits, file));
 }
 
 std::unique_ptr<Transaction> SqliteDatabase::begin(TransactionMode mode)
@@ -467,6 +467,128 @@ std::vector<std::string> SqliteDatabase::tableNames()
     for (const auto& row : rows.rows)
         names.push_back(row.at(0).asString());
     return names;
+}
+
+void SqliteDatabase::checkReachable()
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(m_file, error))
+        throw StorageError("Database file not found: " + m_file);
+    Database::checkReachable();
+}
+
+namespace {
+
+/// A connection of its own for a backup or a restore, outside any pool.
+class RawFile {
+public:
+    RawFile(const std::string& path, bool create)
+    {
+        const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        const int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+            sqlite3_close_v2(m_db);
+            throw StorageError("Cannot open database file " + path + ": " + message);
+        }
+        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+    }
+    ~RawFile() { sqlite3_close_v2(m_db); }
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    sqlite3* handle() const noexcept { return m_db; }
+
+    std::vector<std::string> column(const std::string& path, const char* sql)
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr) != SQLITE_OK)
+            throw StorageError(path + " is no SQLite database: " + sqlite3_errmsg(m_db));
+        const Statement statement(raw);
+        std::vector<std::string> values;
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(raw, 0);
+            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+        if (rc != SQLITE_DONE)
+            throw StorageError(path + " cannot be read: " + sqlite3_errmsg(m_db));
+        return values;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+constexpr const char* TablesQuery =
+    "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+    "ESCAPE '\\'";
+
+/// Copies every page of `from` into `to` in one read transaction of `from`, so the copy is
+/// one moment of it however much is written meanwhile; retries while `from` is busy.
+void copyPages(RawFile& from, RawFile& to, const std::string& target)
+{
+    sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+    if (!backup)
+        throw StorageError("Cannot copy into " + target + ": " + sqlite3_errmsg(to.handle()));
+    int rc = SQLITE_OK;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+        sqlite3_sleep(50);
+    }
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw StorageError("Cannot copy into " + target + ": " + sqlite3_errstr(rc));
+}
+
+} // namespace
+
+void backupFile(const std::string& database, const std::string& out)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(database, error))
+        throw StorageError("Database file not found: " + database);
+    if (std::filesystem::exists(out, error))
+        throw Error("the backup file " + out + " exists already");
+    // A backup cut short must not look like one: it gets its name once complete.
+    const std::string part = out + ".part";
+    std::filesystem::remove(part, error);
+    try {
+        RawFile from(database, false);
+        {
+            RawFile to(part, true);
+            copyPages(from, to, part);
+            // The copy stands alone: no journal beside it.
+            to.column(part, "PRAGMA journal_mode = DELETE");
+        }
+        std::filesystem::rename(part, out);
+    } catch (...) {
+        std::filesystem::remove(part, error);
+        throw;
+    }
+}
+
+void restoreFile(const std::string& in, const std::string& database)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(in, error))
+        throw Error("the backup file " + in + " does not exist");
+    RawFile from(in, false);
+    const auto check = from.column(in, "PRAGMA quick_check");
+    if (check != std::vector<std::string>{"ok"})
+        throw Error(in + " is damaged: " + (check.empty() ? std::string("?") : check.front()));
+    bool corvo = false;
+    for (const std::string& table : from.column(in, TablesQuery))
+        corvo = corvo || table == "TDictTable";
+    if (!corvo) throw Error(in + " holds no Corvo database");
+    RawFile to(database, true);
+    const auto existing = to.column(database, TablesQuery);
+    if (!existing.empty())
+        throw Error("the database " + database + " already holds " +
+                    std::to_string(existing.size()) + " tables; restore into an empty one");
+    copyPages(from, to, database);
+    to.column(database, "PRAGMA journal_mode = WAL");
 }
 
 } // namespace corvo::server::storage::sqlite

@@ -27,15 +27,24 @@ public:
     Dialect dialect() const noexcept override { return Dialect::Sqlite; }
     std::unique_ptr<Transaction> begin(TransactionMode mode) override;
     std::vector<std::string> tableNames() override;
+    /// Also refuses when the file is gone from its path: the open connections would go on
+    /// working on a file nobody can back up or restart on.
+    void checkReachable() override;
 
 private:
-    SqliteDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool, QueryLimits limits);
+    SqliteDatabase(std::shared_ptr<internal::ConnectionPool<Connection>> pool, QueryLimits limits,
+                   std::string file);
 
     std::shared_ptr<internal::ConnectionPool<Connection>> m_pool;
     QueryLimits m_limits;
+    std::string m_file;
     /// SQLite lets one transaction write at a time; the process's writers queue here instead of
     /// sleeping in SQLite's busy handler (other processes on the file still do).
     std::shared_ptr<std::timed_mutex> m_writer = std::make_shared<std::timed_mutex>();
 };
+
+/// See storage::backup() and storage::restore(), which take URLs.
+void backupFile(const std::string& database, const std::string& out);
+void restoreFile(const std::string& in, const std::string& database);
 
 } // namespace corvo::server::storage::sqlite
