@@ -16,18 +16,37 @@ namespace corvo::shell {
 
 namespace fs = std::filesystem;
 
-std::string appDir()
+std::string chooseAppDir(const AppDirInputs& in)
 {
     std::string dir;
-    if (const char* home = std::getenv("CORVO_HOME"); home && *home) {
-        dir = home;
+    if (!in.corvoHome.empty()) {
+        dir = in.corvoHome;
+    } else if (in.programDirWritable && !in.programDir.starts_with("/usr/")) {
+        dir = in.programDir;
+    } else if (in.xdgDataHome.starts_with("/")) {
+        dir = in.xdgDataHome + "/corvo";
     } else {
-        std::error_code ec;
-        const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-        dir = ec ? fs::current_path().string() : exe.parent_path().string();
+        dir = in.home + "/.local/share/corvo";
     }
     if (dir.empty() || dir.back() != '/') dir += '/';
     return dir;
+}
+
+std::string appDir()
+{
+    auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    AppDirInputs in;
+    in.corvoHome = env("CORVO_HOME");
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    in.programDir = ec ? fs::current_path().string() : exe.parent_path().string();
+    in.programDirWritable = ::access(in.programDir.c_str(), W_OK) == 0;
+    in.xdgDataHome = env("XDG_DATA_HOME");
+    in.home = env("HOME");
+    return chooseAppDir(in);
 }
 
 std::string dataDir()

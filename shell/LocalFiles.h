@@ -11,9 +11,21 @@ class TClientDataSet;
 
 namespace corvo::shell {
 
-/// The program directory with a trailing '/': the environment variable CORVO_HOME when set,
-/// otherwise the directory of the running executable.
+/// The program directory with a trailing '/': the environment variable CORVO_HOME when set;
+/// otherwise the directory of the running executable when the user may write there and it is
+/// not an installed program (under /usr/); otherwise the user's own $XDG_DATA_HOME/corvo
+/// (~/.local/share/corvo when XDG_DATA_HOME is unset or not absolute).
 std::string appDir();
+
+/// What appDir() decides from what it finds; the result ends in '/'.
+struct AppDirInputs {
+    std::string corvoHome;
+    std::string programDir;
+    bool programDirWritable = false;
+    std::string xdgDataHome;
+    std::string home;
+};
+std::string chooseAppDir(const AppDirInputs& in);
 /// appDir() + "Data/": the cached datasets and the two configuration files.
 std::string dataDir();
 /// appDir() + "Bmp/": the compressed pictures.

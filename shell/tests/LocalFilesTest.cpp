@@ -82,6 +82,24 @@ TEST_F(LocalFilesTest, SavedDataSetReadsBackAndIsALengthWordAndAZlibStream)
     EXPECT_EQ(gbk::toUtf8(back.FieldByName("Name").AsString()), "运动鞋");
 }
 
+TEST(AppDir, CorvoHomeThenAWritableProgramFolderThenTheUsersDataFolder)
+{
+    const struct {
+        AppDirInputs in;
+        const char* expected;
+    } cases[] = {
+        {{"/srv/corvo", "/opt/corvo", true, "/x", "/home/li"}, "/srv/corvo/"},
+        {{"", "/opt/corvo", true, "/home/li/data", "/home/li"}, "/opt/corvo/"},
+        {{"", "/opt/corvo", false, "/home/li/data", "/home/li"}, "/home/li/data/corvo/"},
+        // Installed: per user even for root, who may write anywhere.
+        {{"", "/usr/bin", true, "", "/root"}, "/root/.local/share/corvo/"},
+        // A relative XDG_DATA_HOME is to be ignored.
+        {{"", "/usr/bin", false, "data", "/home/li"}, "/home/li/.local/share/corvo/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(chooseAppDir(c.in), c.expected) << c.in.programDir;
+}
+
 TEST_F(LocalFilesTest, MissingOrDamagedFilesLeaveTheDataSetAlone)
 {
     TClientDataSet products;
