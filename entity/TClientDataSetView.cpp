@@ -245,6 +245,9 @@ void TClientDataSet::rebuildView(std::optional<uint32_t> keepRow)
             return true;
         });
         std::sort(m_view.begin(), m_view.end());
+    } else if (std::string_view prefix; m_filter && m_filter->textPrefix(prefix) >= 0) {
+        m_columns[static_cast<std::size_t>(m_filter->textPrefix(prefix))].rowsWithPrefix(
+            prefix, m_deleted, m_view);
     } else {
         m_view.reserve(m_liveRows);
         const auto rows = static_cast<uint32_t>(m_deleted.size());

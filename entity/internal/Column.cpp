@@ -2,6 +2,7 @@
 
 #include "../Error.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace corvo::internal {
@@ -102,6 +103,31 @@ std::string_view Column::bytesAt(uint32_t row) const noexcept
         offset += 8;
     }
     return std::string_view(m_heap.data() + offset, len);
+}
+
+void Column::rowsWithPrefix(std::string_view prefix, const std::vector<uint8_t>& deleted,
+                            std::vector<uint32_t>& out) const
+{
+    const auto rows = static_cast<uint32_t>(std::min(deleted.size(), m_rows));
+    const std::size_t n = prefix.size();
+    const char* heap = m_heap.data();
+    for (uint32_t row = 0; row < rows; ++row) {
+        if (deleted[row]) continue;
+        if (isNull(row)) {
+            if (n == 0) out.push_back(row);
+            continue;
+        }
+        const uint64_t r = refAt(row);
+        uint64_t offset = r & MaxOffset, len = r >> 40;
+        if (len == LongLength) {
+            std::memcpy(&len, heap + offset, 8);
+            offset += 8;
+        }
+        // The first byte decides most rows without a call.
+        if (len >= n && (n == 0 || (heap[offset] == prefix[0] &&
+                                    std::memcmp(heap + offset, prefix.data(), n) == 0)))
+            out.push_back(row);
+    }
 }
 
 void Column::setInt(uint32_t row, int64_t value) noexcept

@@ -53,6 +53,10 @@ public:
     }
     /// Texts and binaries.
     std::string_view bytesAt(uint32_t row) const noexcept;
+    /// Appends to `out` the rows, in order, that are not `deleted` and whose text starts with
+    /// `prefix` (Null counts as the empty text): one tight pass for a prefix filter.
+    void rowsWithPrefix(std::string_view prefix, const std::vector<uint8_t>& deleted,
+                        std::vector<uint32_t>& out) const;
 
     void setInt(uint32_t row, int64_t value) noexcept;
     void setFloat(uint32_t row, double value) noexcept;

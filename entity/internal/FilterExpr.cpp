@@ -428,6 +428,17 @@ int FilterExpr::guidEquality(const uint8_t*& bytes) const noexcept
     return n.field;
 }
 
+int FilterExpr::textPrefix(std::string_view& prefix) const noexcept
+{
+    if (m_root < 0) return -1;
+    const Node& n = m_nodes[static_cast<size_t>(m_root)];
+    if (n.kind != NodeKind::Compare || n.op != Op::Like || n.shape != LikeShape::Prefix ||
+        !isVariableLength(n.type))
+        return -1;
+    prefix = n.text;
+    return n.field;
+}
+
 bool FilterExpr::matches(const std::vector<Column>& columns, uint32_t row) const
 {
     return m_root < 0 || evalNode(m_nodes, m_root, columns, row);

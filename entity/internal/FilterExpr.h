@@ -26,6 +26,9 @@ public:
     /// The field of a filter that is one "GUID field = non-empty literal" comparison (-1
     /// otherwise), and the literal's 16 bytes.
     int guidEquality(const uint8_t*& bytes) const noexcept;
+    /// The field of a filter that is one "text field like 'P%'" comparison (-1 otherwise),
+    /// and P.
+    int textPrefix(std::string_view& prefix) const noexcept;
 
     struct Node;
 

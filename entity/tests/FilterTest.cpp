@@ -98,6 +98,8 @@ TEST(Filter, SubsetSelectsTheMatchingRows)
         {"Name like '%T'", {}},
         {"Name='O''Brien'", {"B2"}},
         {"Name like 'O''%'", {"B2"}},
+        {"Code like 'C%'", {"C1", "C2", "C3"}},
+        {"Name like '%'", all},
         {"Name=''", {"C3"}},
         {"Code='A1' or Code='B1' and Qty='5'", {"A1"}},
         {"Code='B1' and Qty='5' or Code='A1'", {"A1"}},
@@ -135,6 +137,19 @@ TEST(Filter, SubsetSelectsTheMatchingRows)
         EXPECT_EQ(ds.RecordCount(), static_cast<int>(c.visible.size()));
         EXPECT_EQ(ds.IsEmpty(), c.visible.empty());
     }
+}
+
+TEST(Filter, APrefixFilterLeavesOutDeletedRows)
+{
+    TClientDataSet ds;
+    buildGoods(ds, 100);
+    ds.Locate("Code", Variant("A2"));
+    ds.Delete();
+    ds.SetFilter("Name like 'app%'");
+    ds.SetFiltered(true);
+    EXPECT_EQ(visibleCodes(ds), Codes{});
+    ds.SetFilter("Code like 'A%'");
+    EXPECT_EQ(visibleCodes(ds), Codes{"A1"});
 }
 
 TEST(Filter, FieldNamesMayHoldDoubleByteCharacters)
