@@ -34,6 +34,7 @@ TCustomEntity& productsOfOneType(int count)
     static std::map<int, std::unique_ptr<TCustomEntity>> made;
     auto& rows = made[count];
     if (rows) return *rows;
+    forms::test::LoginSession::instance(); // the cached tables come with the login
     TCustomEntity all;
     shell::loadDataSetFile(shell::dataDir() + "TProduct", all);
     all.First();
@@ -54,7 +55,8 @@ TCustomEntity& productsOfOneType(int count)
 /// The floor's line: what adding a sold product writes, on a bare dataset.
 void addLine(TCustomEntity& lines, TClientDataSet& product)
 {
-    AppendNewRecord(lines);
+    lines.Append();
+    lines.Post();
     lines.AssignRecord(product);
     AssignNewObjID(lines);
     lines.Edit();

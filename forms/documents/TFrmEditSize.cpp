@@ -88,10 +88,12 @@ TFrmEditSize::TFrmEditSize(QWidget* owner) : TFrmApp(owner)
     right->addWidget(m_grid, 1);
     client->addLayout(right, 1);
 
-    auto* bottom = new QHBoxLayout(&pnlBottomRight());
+    // Bottom right, beside the frame's "关闭".
+    auto* bottom = new QHBoxLayout(&pnlBottomMiddle());
     bottom->setContentsMargins(4, 5, 4, 6);
-    m_continue = button(&pnlBottomRight(), "QVButton1", "继续添加");
-    m_ok = button(&pnlBottomRight(), "mbtOK", "确定");
+    m_continue = button(&pnlBottomMiddle(), "QVButton1", "继续添加");
+    m_ok = button(&pnlBottomMiddle(), "mbtOK", "确定");
+    bottom->addStretch(1);
     bottom->addWidget(m_continue);
     bottom->addWidget(m_ok);
 

@@ -267,6 +267,7 @@ TFrmSizeEntry::TFrmSizeEntry(QWidget* parent, TClientDataSet& lines,
     m_cells = new QTableWidget(1, 0, this);
     m_cells->setObjectName(QStringLiteral("grdSizes"));
     m_cells->verticalHeader()->hide();
+    m_cells->setEditTriggers(QAbstractItemView::AllEditTriggers);
     QStringList headers;
     int column = 0;
     for (int n = 1; n <= SizeCount; ++n) {
@@ -288,6 +289,7 @@ TFrmSizeEntry::TFrmSizeEntry(QWidget* parent, TClientDataSet& lines,
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("mbtOK"));
     layout->addWidget(ok, 0, Qt::AlignRight);
+    ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     resize(std::max(column * 46 + 24, 240), 110);
     if (column > 0) m_cells->setCurrentCell(0, 0);
