@@ -4,7 +4,9 @@
 # then with the memo's context menu of Qt's own texts), the main window with its tree, a
 # collated query page with rows and its print preview, then a sale order entered in 新增销售订单
 # (header from the lists, three products from the picker, quantities typed into the grid) and
-# saved with its code on the message line, and the same order changed in 修改销售订单.
+# saved with its code on the message line, and the same order changed in 修改销售订单; then, in a
+# second client, the store clerk (LS / clerk / clerk) enters a daily report with two shirts
+# from the size picker, types their sizes (F2) and saves it.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -172,4 +174,57 @@ last_row
 shot 15-invalidate-order-list.png
 operation            # 作废(&P)
 shot 16-invalidate-order-done.png
-echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done"
+
+# A daily report with sizes, entered by the store clerk (LS / clerk / clerk) in a second client.
+admin=$main
+"$build/bin/corvo" &
+pids+=($!)
+window=$(xdotool search --sync --name "用户登陆" | head -n 1)
+xdotool windowfocus --sync "$window"
+sleep 0.5
+xdotool type --delay 60 "ls"; xdotool key Tab
+xdotool type --delay 60 "clerk"; xdotool key Tab
+xdotool type --delay 60 "clerk"
+xdotool key Return; xdotool key space
+message=$(xdotool search --sync --name "提示信息" | head -n 1)
+xdotool windowfocus --sync "$message"
+xdotool key Return
+sleep 1.5
+clerk=$(xdotool search --name "^Corvo$" | grep -v "^$admin$" | head -n 1)
+xdotool windowactivate --sync "$clerk"
+eval "$(xdotool getwindowgeometry --shell "$clerk")"
+xdotool mousemove --sync $((X + 53)) "$(row 1)" click 1    # the arrow of 销售日报
+sleep 0.5
+xdotool mousemove --sync $((X + 130)) "$(row 2)" click 1   # 新增销售日报
+sleep 2
+choose 786 187   # 出库类型
+choose 387 217   # 销售门店
+choose 586 217   # 销售人员
+choose 786 217   # 销售方式
+xdotool mousemove --sync $((X + 536)) $((Y + 656)) click 1            # 新清单: the size picker
+sleep 2
+xdotool mousemove --sync $((X + 300)) $((Y + 177)) click 1            # two shirts
+xdotool mousemove --sync $((X + 300)) $((Y + 199)) keydown ctrl click 1 keyup ctrl
+sleep 0.3
+shot 17-size-picker.png
+xdotool mousemove --sync $((X + 777)) $((Y + 552)) click 1            # 确定
+sleep 1.5
+xdotool key F2       # the last line's sizes: S 1, M 2, L 2
+sleep 1
+for n in 1 2 2; do xdotool type --delay 80 "$n"; xdotool key Tab; done
+sleep 0.3
+shot 18-size-entry.png
+xdotool key Return; sleep 0.3; xdotool key Return; sleep 1
+xdotool key Up
+xdotool key F2       # the first line's: M 3, L 1
+sleep 1
+xdotool key Tab; xdotool type --delay 80 "3"; xdotool key Tab; xdotool type --delay 80 "1"
+xdotool key Return; sleep 0.3; xdotool key Return; sleep 1
+shot 19-daily-report-sizes.png
+xdotool mousemove --sync $((X + 891)) $((Y + 656)) click 1            # 保存
+sleep 1.5
+shot 20-daily-report-saved.png
+kill "${pids[-1]}"
+sleep 1
+
+echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done 17-size-picker 18-size-entry 19-daily-report-sizes 20-daily-report-saved"
