@@ -4,6 +4,7 @@
 #include "TFrmCustomInsertMD.h"
 #include "TFrmCustomUpdate.h"
 #include "TFrmCustomUpdateMD.h"
+#include "TFrmInsertBill.h"
 #include "TFrmInvalidate.h"
 #include "TFrmInvalidateMD.h"
 #include "TFrmVerify.h"
@@ -19,6 +20,8 @@ void registerDocumentForms(
     registry["TFrmInsertMD"] = [](QWidget* owner) { return new TFrmInsertMD(owner); };
     registry["TFrmUpdate"] = [](QWidget* owner) { return new TFrmUpdate(owner); };
     registry["TFrmUpdateMD"] = [](QWidget* owner) { return new TFrmUpdateMD(owner); };
+    registry["TFrmInsertBill"] = [](QWidget* owner) { return new TFrmInsertBill(owner); };
+    registry["TFrmInsertAccount"] = [](QWidget* owner) { return new TFrmInsertAccount(owner); };
     // Status change forms.
     registry["TFrmVerify"] = [](QWidget* owner) { return new TFrmVerify(owner); };
     registry["TFrmVerifyMD"] = [](QWidget* owner) { return new TFrmVerifyMD(owner); };

@@ -5,6 +5,7 @@
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -47,26 +48,31 @@ void writeSheet(lxw_workbook* book, const ExportSheet& sheet, lxw_format* date,
     TClientDataSet& ds = *sheet.rows;
     if (!ds.Active()) return;
     std::vector<int> fields;
-    bool twoLines = false;
+    std::vector<std::vector<std::string>> titles;
+    std::size_t titleLines = 1;
     for (int i = 0; i < ds.FieldCount(); ++i)
         if (ds.Fields(i).Visible()) {
             fields.push_back(i);
-            twoLines = twoLines || ds.Fields(i).DisplayLabel().find('|') != std::string::npos;
+            // A "|" title stacks its parts over as many header rows (the stock's sizes).
+            std::vector<std::string> parts;
+            const std::string caption = gbk::toUtf8(ds.Fields(i).DisplayLabel());
+            std::size_t from = 0;
+            for (std::size_t bar; (bar = caption.find('|', from)) != std::string::npos;
+                 from = bar + 1)
+                parts.push_back(caption.substr(from, bar - from));
+            parts.push_back(caption.substr(from));
+            titleLines = std::max(titleLines, parts.size());
+            titles.push_back(std::move(parts));
         }
-    for (std::size_t c = 0; c < fields.size(); ++c) {
-        const std::string caption = gbk::toUtf8(ds.Fields(fields[c]).DisplayLabel());
-        const std::size_t bar = caption.find('|');
-        const auto column = static_cast<lxw_col_t>(c);
-        check(worksheet_write_string(ws, 0, column, caption.substr(0, bar).c_str(), title));
-        if (twoLines)
+    for (std::size_t c = 0; c < fields.size(); ++c)
+        for (std::size_t line = 0; line < titleLines; ++line)
             check(worksheet_write_string(
-                ws, 1, column, bar == std::string::npos ? "" : caption.substr(bar + 1).c_str(),
-                title));
-    }
+                ws, static_cast<lxw_row_t>(line), static_cast<lxw_col_t>(c),
+                line < titles[c].size() ? titles[c][line].c_str() : "", title));
     // Rows are read by position: moving the cursor would make a master's lines follow it.
     const int rows = ds.RecordCount();
     for (int r = 0; r < rows; ++r) {
-        const auto line = static_cast<lxw_row_t>((twoLines ? 2 : 1) + r);
+        const auto line = static_cast<lxw_row_t>(titleLines + r);
         for (std::size_t c = 0; c < fields.size(); ++c) {
             const int f = fields[c];
             if (ds.IsNullAt(r, f)) continue;

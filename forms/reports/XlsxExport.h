@@ -16,8 +16,8 @@ struct ExportSheet {
 };
 
 /// Writes the sheets to an .xlsx file: each dataset's visible fields in field order, their
-/// captions as the titles (a "|" title over two header rows), numbers as numbers, dates as
-/// dates, texts as texts; the rows shown, read without moving any cursor. Throws
+/// captions as the titles (a title split at each "|" over as many header rows), numbers as
+/// numbers, dates as dates, texts as texts; the rows shown, read without moving any cursor. Throws
 /// corvo::Error "导出Excel文件失败：" + the reason.
 void ExportToXlsx(const std::string& path, const std::vector<ExportSheet>& sheets);
 

@@ -18,6 +18,7 @@ namespace corvo::forms::test {
 namespace {
 
 LoginSession* g_session = nullptr;
+std::string g_database;
 
 } // namespace
 
@@ -25,6 +26,11 @@ LoginSession& LoginSession::instance()
 {
     if (!g_session) g_session = new LoginSession();
     return *g_session;
+}
+
+void LoginSession::useDatabase(std::string url)
+{
+    g_database = std::move(url);
 }
 
 void LoginSession::shutdown()
@@ -35,7 +41,7 @@ void LoginSession::shutdown()
 
 LoginSession::LoginSession()
 {
-    m_database = server::test::makeDemoDatabase();
+    m_database = g_database.empty() ? server::test::makeDemoDatabase() : g_database;
     m_server = std::make_unique<server::test::ServerProcess>(m_database);
     char dir[] = "/tmp/corvo-forms-XXXXXX";
     m_home = mkdtemp(dir);

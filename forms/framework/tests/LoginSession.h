@@ -20,6 +20,9 @@ public:
     static LoginSession& instance();
     /// Stops the server and removes the private home.
     static void shutdown();
+    /// The database the next session's server serves (a URL as `serve --db` takes it) instead
+    /// of a new ordinary demo company; for benchmarks over the large one.
+    static void useDatabase(std::string url);
 
     shell::TFrmLogin& login() noexcept { return *m_login; }
     const std::string& home() const noexcept { return m_home; }
