@@ -2,6 +2,7 @@
 
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
+#include "forms/business/BusinessForms.h"
 #include "forms/documents/DocumentForms.h"
 #include "forms/documents/SizeDocumentForms.h"
 #include "forms/framework/TFrmList.h"
@@ -27,6 +28,7 @@ ModuleFormRegistry::ModuleFormRegistry()
     forms::registerReportForms(m_classes);
     forms::registerDocumentForms(m_classes);
     forms::registerSizeDocumentForms(m_classes);
+    forms::registerBusinessForms(m_classes);
 }
 
 bool ModuleFormRegistry::isRegistered(const std::string& className) const

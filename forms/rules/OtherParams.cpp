@@ -10,24 +10,6 @@
 namespace corvo::forms {
 namespace {
 
-class AllRows {
-public:
-    explicit AllRows(TClientDataSet& rows) : m_rows(rows), m_filtered(rows.Filtered())
-    {
-        if (m_filtered) m_rows.SetFiltered(false);
-    }
-    ~AllRows()
-    {
-        if (m_filtered) m_rows.SetFiltered(true);
-    }
-    AllRows(const AllRows&) = delete;
-    AllRows& operator=(const AllRows&) = delete;
-
-private:
-    TClientDataSet& m_rows;
-    bool m_filtered;
-};
-
 struct Place {
     std::string objId;
     int64_t order;
@@ -80,21 +62,23 @@ bool ParamEditable(TClientDataSet& params)
 
 bool ParamNameTaken(TCustomEntity& params, const std::string& typeName, const std::string& name)
 {
-    AllRows all(params);
-    for (params.First(); !params.Eof(); params.Next())
-        if (GetFieldString(params, "TypeName") == typeName &&
-            gbk::equalsIgnoreCase(GetName(params), name))
+    TCustomEntity all;
+    all.CopyDataFrom(params);
+    for (all.First(); !all.Eof(); all.Next())
+        if (GetFieldString(all, "TypeName") == typeName &&
+            gbk::equalsIgnoreCase(GetName(all), name))
             return true;
     return false;
 }
 
 int NextDispOrder(TCustomEntity& params, const std::string& typeName)
 {
-    AllRows all(params);
+    TCustomEntity all;
+    all.CopyDataFrom(params);
     int64_t highest = 0;
-    for (params.First(); !params.Eof(); params.Next())
-        if (GetFieldString(params, "TypeName") == typeName)
-            highest = std::max(highest, GetFieldInt(params, "DispOrder"));
+    for (all.First(); !all.Eof(); all.Next())
+        if (GetFieldString(all, "TypeName") == typeName)
+            highest = std::max(highest, GetFieldInt(all, "DispOrder"));
     return static_cast<int>(highest + 1);
 }
 
@@ -102,11 +86,10 @@ MoveResult MoveParam(TCustomEntity& params, const std::string& typeName, const s
                      MoveDirection direction)
 {
     MoveResult result;
-    std::vector<Place> places;
-    {
-        AllRows all(params);
-        places = placesOf(params, typeName);
-    }
+    // A copy is walked: the rows the grid shows keep their cursor.
+    TCustomEntity all;
+    all.CopyDataFrom(params);
+    const std::vector<Place> places = placesOf(all, typeName);
     const auto at = std::find_if(places.begin(), places.end(),
                                  [&](const Place& p) { return p.objId == objId; });
     if (at == places.end()) return result;

@@ -70,6 +70,11 @@ LoginSession::LoginSession()
     m_login->hide();
 }
 
+const std::string& LoginSession::serverUrl() const
+{
+    return m_server->url();
+}
+
 LoginSession::~LoginSession()
 {
     m_login.reset();

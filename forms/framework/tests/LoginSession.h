@@ -26,6 +26,8 @@ public:
 
     shell::TFrmLogin& login() noexcept { return *m_login; }
     const std::string& home() const noexcept { return m_home; }
+    /// The server's endpoint URL, for tests that log in as another user as well.
+    const std::string& serverUrl() const;
 
 private:
     LoginSession();
