@@ -175,6 +175,33 @@ shot 15-invalidate-order-list.png
 operation            # 作废(&P)
 shot 16-invalidate-order-done.png
 
+# 统计报表: 库存查询 with the sizes of every type stacked in its titles, then 销售金额汇总
+# with its chart. The tree as left above: 基础资料 with 仓库 and 销售管理 with
+# 销售订单 open, so 财务管理 is row 22 and 统计报表 row 23.
+xdotool mousemove --sync $((X + 33)) "$(row 23)" click 1   # the arrow of 统计报表
+sleep 0.5
+xdotool mousemove --sync $((X + 120)) "$(row 24)" click 1  # 库存查询
+sleep 1.5
+xdotool key alt+q    # 查询(&Q): the first warehouse
+sleep 2
+shot 16b-stock-query.png
+xdotool mousemove --sync $((X + 120)) "$(row 25)" click 1  # 销售金额汇总
+sleep 1.5
+xdotool key alt+q    # 查询(&Q): yesterday's sales, the chart beside the rows
+sleep 2
+shot 16c-sales-summary.png
+
+# 财务管理 > 对帐单 > 查询对帐单: the partner and the period preset, then queried.
+xdotool mousemove --sync $((X + 33)) "$(row 22)" click 1   # the arrow of 财务管理
+sleep 0.5
+xdotool mousemove --sync $((X + 53)) "$(row 25)" click 1   # the arrow of 对帐单
+sleep 0.5
+xdotool mousemove --sync $((X + 120)) "$(row 26)" click 1  # 查询对帐单
+sleep 1.5
+xdotool key alt+q
+sleep 2
+shot 16d-statement.png
+
 # A daily report with sizes, entered by the store clerk (LS / clerk / clerk) in a second client.
 admin=$main
 "$build/bin/corvo" &
@@ -227,4 +254,4 @@ shot 20-daily-report-saved.png
 kill "${pids[-1]}"
 sleep 1
 
-echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done 17-size-picker 18-size-entry 19-daily-report-sizes 20-daily-report-saved"
+echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done 16b-stock-query 16c-sales-summary 16d-statement 17-size-picker 18-size-entry 19-daily-report-sizes 20-daily-report-saved"
