@@ -312,7 +312,6 @@ void TFrmMain::firstShow()
     const std::string userId = user && user->Active() ? GetObjID(*user) : std::string();
     if (m_rights->Active()) m_rights->FilterEqual("TUserID", userId);
 
-    buildTree();
     for (m_buttons.first(); !m_buttons.eof(); m_buttons.next()) {
         auto* button = qobject_cast<QPushButton*>(m_buttons.current());
         if (!button) continue;
@@ -331,7 +330,6 @@ void TFrmMain::firstShow()
     }
     applyGroupRights();
     m_navigation->setFixedWidth(NavigationWidth);
-    if (m_tree->topLevelItemCount() > 0) m_tree->topLevelItem(0)->setExpanded(true);
 
     registry().AddEntities({"TMaster", "TOrgan", "TMessage"});
     TCustomEntity& organs = registry().EntityByName("TOrgan");
@@ -355,6 +353,10 @@ void TFrmMain::firstShow()
     m_organName->setText(q(organName));
     m_message->setText(q(m_standing));
     applyMessageFont();
+    // Last: a tree the stored groups cannot make ("非法的模块组ID") leaves the buttons and
+    // the status line working.
+    buildTree();
+    if (m_tree->topLevelItemCount() > 0) m_tree->topLevelItem(0)->setExpanded(true);
     m_tree->setFocus();
 }
 

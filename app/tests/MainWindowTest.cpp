@@ -4,6 +4,7 @@
 #include "app/ModuleFormRegistry.h"
 #include "controls/TSafeEdit.h"
 #include "entity/Gbk.h"
+#include "entity/TCustomEntity.h"
 #include "forms/documents/TFrmCustomInsert.h"
 #include "forms/documents/TFrmCustomUpdateMD.h"
 #include "forms/documents/TFrmInsertSize.h"
@@ -14,6 +15,7 @@
 #include "platform/Modal.h"
 #include "platform/QtText.h"
 #include "server/tests/ServerProcess.h"
+#include "shell/LocalFiles.h"
 #include "shell/Startup.h"
 #include "shell/TFrmLogin.h"
 #include "shell/TFrmMain.h"
@@ -21,7 +23,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -168,6 +172,64 @@ TEST_F(MainWindowTest, ATenthModuleAsksWhichPagesToClose)
     const std::vector<std::string> open = window->openModules();
     EXPECT_EQ(open.size(), 9u);
     EXPECT_TRUE(window->IsModuleOpen(gbk::fromUtf8("查询员工")));
+}
+
+TEST_F(MainWindowTest, AfterAPageClosesTheLastPageIsShown)
+{
+    for (const char* m : {"查询商品", "查询仓库", "查询员工"})
+        select(m);
+    // The tree's current row names the middle page; the last page is shown all the same.
+    const auto middle = window->trvMain().findItems(QStringLiteral("查询仓库"),
+                                                    Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(middle.size(), 1);
+    window->trvMain().setCurrentItem(middle.front());
+    window->pgcMain().setCurrentIndex(1);
+    auto* first = qobject_cast<forms::TFrmQuery*>(window->moduleForm(gbk::fromUtf8("查询商品")));
+    ASSERT_NE(first, nullptr);
+    QTest::mouseClick(&first->mbtClose(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(tabs(), (std::vector<std::string>{"系统", "查询仓库", "查询员工"}));
+    EXPECT_EQ(window->pgcMain().currentIndex(), 2);
+}
+
+TEST_F(MainWindowTest, AGroupTheTreeCannotPlaceLeavesTheButtonsAndTheStatusLineWorking)
+{
+    namespace fs = std::filesystem;
+    const std::string file = shell::dataDir() + "TModuleGroup";
+    const std::string kept = file + ".kept";
+    fs::copy_file(file, kept, fs::copy_options::overwrite_existing);
+    const auto restore = qScopeGuard([&] { fs::rename(kept, file); });
+    {
+        // The first membership names a group that does not exist.
+        TCustomEntity groups;
+        ASSERT_TRUE(shell::loadDataSetFile(file, groups));
+        groups.First();
+        groups.Edit();
+        groups.FieldByName("TModulesID").SetAsString("{0BADB0DE-0000-4000-8000-000000000001}");
+        groups.Post();
+        shell::saveDataSetFile(file, groups);
+    }
+    std::string shown;
+    platform::setModalInterceptor([&](QDialog& dialog) {
+        for (QPlainTextEdit* memo : dialog.findChildren<QPlainTextEdit*>())
+            shown += utf8(memo->toPlainText());
+        return 0;
+    });
+    shell::TFrmMain broken(nullptr, &registry);
+    broken.InheritFrom(LoginSession::instance().login());
+    broken.resize(1200, 800);
+    broken.show();
+    platform::setModalInterceptor({});
+    EXPECT_NE(shown.find("非法的模块组ID"), std::string::npos) << shown;
+    EXPECT_EQ(utf8(broken.lblStatus().text()).rfind("当前用户：admin", 0), 0u)
+        << utf8(broken.lblStatus().text());
+
+    broken.SelectModuleOrGroup(gbk::fromUtf8("商品"));
+    auto* add = qobject_cast<QPushButton*>(broken.control("sbtCustomNew"));
+    ASSERT_NE(add, nullptr);
+    ASSERT_EQ(utf8(add->text()), "新增商品");
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_TRUE(broken.IsModuleOpen(gbk::fromUtf8("新增商品"))) << "the button opens its module";
 }
 
 TEST_F(MainWindowTest, MessageLineFlashesThenReturnsToTheStandingMessage)

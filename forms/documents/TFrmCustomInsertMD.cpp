@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <utility>
+#include <vector>
 
 namespace corvo::forms {
 namespace {
@@ -112,11 +114,42 @@ bool TFrmCustomInsertMD::CallSubmitServer()
     return CallAppServer(remote::appserver::Insert, remote::appserver::insert::MasterDetail);
 }
 
+namespace {
+
+/// The clock's values of the header row sent before under the same key (CreateDate): fields
+/// no input shows, of type date and time. Empty when that row is another document's.
+std::vector<std::pair<std::string, Variant>>
+stampsOfRetry(TCustomEntity& master, controls::TInputControlList* inputs, const std::string& key)
+{
+    std::vector<std::pair<std::string, Variant>> stamps;
+    if (!master.Active() || master.IsEmpty() || !master.FindField("ObjID")) return stamps;
+    master.First();
+    if (GetObjID(master) != key) return stamps;
+    for (int i = 0; i < master.FieldCount(); ++i) {
+        TField& field = master.Fields(i);
+        if (field.DataType() == FieldType::DateTime &&
+            !(inputs && inputs->HasControl(field.FieldName())))
+            stamps.emplace_back(field.FieldName(), field.AsVariant());
+    }
+    return stamps;
+}
+
+} // namespace
+
 bool TFrmCustomInsertMD::BeforeSubmit()
 {
     TCustomEntity& master = registry().EntityByName(param::TMaster);
+    // A retry is the same document: what the clock gave the first try is sent again.
+    const auto stamps = stampsOfRetry(master, inputControls(), formKey());
     master.SetData(CollectNewMaster());
     master.EditField("ObjID", formKey());
+    if (!stamps.empty()) {
+        master.First();
+        master.Edit();
+        for (const auto& [field, value] : stamps)
+            if (TField* stamp = master.FindField(field)) stamp->SetAsVariant(value);
+        master.Post();
+    }
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     if (lines.Active() && !lines.IsEmpty()) {
         lines.SetFieldForAll("ParentID", formKey());
@@ -175,6 +208,9 @@ void TFrmCustomInsertMD::SubmitClicked()
 
 void TFrmCustomInsertMD::NewClicked()
 {
+    // Whatever became of the last save (stored, refused, or its reply lost), the next
+    // document is another one: the server must never take it for a retry of the last.
+    RenewFormKey();
     try {
         ResetSubmitPacket();
     } catch (const std::exception& e) {

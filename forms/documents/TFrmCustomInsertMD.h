@@ -16,8 +16,9 @@ namespace corvo::forms {
 /// lines (TDetail, from the master table + "List"); "新清单" adds lines from the product
 /// picker, "删除" removes the current line, "保存" sends header and lines to the insert server
 /// in one request. The form key is the next document's ObjID and every line's ParentID; it
-/// changes only after a successful save, so a save retried after a refusal or a timeout sends
-/// the same document.
+/// changes after a successful save and with "新单据", so a save retried after a refusal or a
+/// timeout sends the same document (its clock stamps included) and a new one never takes the
+/// key of the last.
 class TFrmCustomInsertMD : public TFrmQuery {
     Q_OBJECT
 public:
@@ -53,7 +54,7 @@ public:
 
     /// "保存": the grid holds still meanwhile; the focus to "新单据".
     void SubmitClicked();
-    /// "新单据": header and lines emptied, "保存" enabled; the form key stays.
+    /// "新单据": a new form key, header and lines emptied, "保存" enabled.
     void NewClicked();
     /// "新清单": lines from the product picker.
     void DetailAddClicked();

@@ -10,6 +10,7 @@
 #include "internal/EntryForms.h"
 #include "password/EncodePassword.h"
 #include "platform/DataGrid.h"
+#include "platform/DataGridModel.h"
 #include "remote/AppServers.h"
 
 #include <QFrame>
@@ -60,6 +61,9 @@ TFrmCustomUpdate::TFrmCustomUpdate(QWidget* owner) : TFrmQuery(owner)
     m_grid->verticalHeader()->setDefaultSectionSize(16);
     m_grid->setSortingEnabled(false);
     m_grid->horizontalHeader()->setSortIndicatorShown(true);
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { sortList(column); });
     list->addWidget(m_grid);
     m_update = new QFrame(m_splitter);
     m_update->setObjectName(QStringLiteral("pnlUpdate"));
@@ -80,6 +84,33 @@ TFrmCustomUpdate::TFrmCustomUpdate(QWidget* owner) : TFrmQuery(owner)
 }
 
 TFrmCustomUpdate::~TFrmCustomUpdate() = default;
+
+void TFrmCustomUpdate::sortList(int column)
+{
+    QHeaderView& header = *m_grid->horizontalHeader();
+    TClientDataSet* rows = m_grid->dataSet();
+    if (!rows || !rows->Active() || column < 0 || column >= m_grid->gridModel().columnCount()) {
+        header.setSortIndicator(-1, Qt::AscendingOrder);
+        return;
+    }
+    // The first click on a title sorts up, the next on the same title down.
+    const bool down = m_sortColumn == column && !m_sortDown;
+    const std::string& field = m_grid->gridModel().fieldName(column);
+    try {
+        auto& list = registry().EntityByName(MasterQuery);
+        if (down)
+            list.SortDesc(field, "Clear");
+        else
+            list.SortAsc(field, "Clear");
+        list.First();
+    } catch (const std::exception& e) {
+        ShowStatusText(e.what());
+        return;
+    }
+    m_sortColumn = column;
+    m_sortDown = down;
+    header.setSortIndicator(column, down ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
 
 void TFrmCustomUpdate::showEvent(QShowEvent* event)
 {

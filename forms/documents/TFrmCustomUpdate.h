@@ -44,6 +44,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// A click on a title of the list: sorted by that column, up, then down on the next click.
+    void sortList(int column);
+
+    int m_sortColumn = -1;
+    bool m_sortDown = false;
     QSplitter* m_splitter = nullptr;
     QFrame* m_queryResult = nullptr;
     platform::DataGrid* m_grid = nullptr;

@@ -307,13 +307,23 @@ void TFrmCustomUpdateMD::DetailLinePicked()
     lines.EditField("ParentID", GetObjID(registry().EntityByName(param::TMaster)));
     AssignNewCode(lines);
     RecordDetailInsert();
+    changeRecorded();
 }
 
 void TFrmCustomUpdateMD::QueryClicked()
 {
     m_submit->setEnabled(false);
     ClearPanel(*m_masterEdit);
-    RunQueryMD();
+    // Until the next pick no document is shown, so no edit can be taken for one.
+    for (const std::string_view name : {param::TMaster, param::TDetail}) {
+        TCustomEntity& rows = registry().EntityByName(name);
+        if (rows.Active()) rows.EmptyDataSet();
+    }
+    // The query empties the lines it asks for; a failed one puts the listed documents' lines
+    // back, so a document picked from the list still shows its own.
+    TCustomEntity& listed = registry().EntityByName(param::TDetailQuery);
+    const Variant listedLines = listed.Active() ? listed.Data() : Variant();
+    if (!RunQueryMD() && !listedLines.isNull()) listed.SetData(listedLines);
     registry().BindGrid(MasterQuery, *m_masterGrid);
     SizeGridColumns(*m_masterGrid);
 }
@@ -372,6 +382,7 @@ void TFrmCustomUpdateMD::DetailDelClicked()
 {
     try {
         RecordDetailDelete();
+        changeRecorded();
     } catch (const std::exception& e) {
         ShowStatusText(e.what());
     }
@@ -382,9 +393,17 @@ void TFrmCustomUpdateMD::lineEdited()
     if (!documentPicked(registry())) return;
     try {
         RecordDetailChange();
+        changeRecorded();
     } catch (const std::exception& e) {
         ShowStatusText(e.what());
     }
+}
+
+void TFrmCustomUpdateMD::changeRecorded()
+{
+    // After a save "保存" is off while the document stays shown: its next change is saved
+    // again rather than dropped by the next pick.
+    if (documentPicked(registry())) m_submit->setEnabled(true);
 }
 
 // ---------------------------------------------------------------------------------------

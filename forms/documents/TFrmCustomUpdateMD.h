@@ -68,7 +68,8 @@ public:
     /// A picked product's line belongs to the shown document and is recorded as added.
     void DetailLinePicked() override;
 
-    /// "查询": "保存" off, the header emptied, the documents listed.
+    /// "查询": "保存" off, the header and the lines emptied (no document is picked), the
+    /// documents listed; after a failed query the list and the lines of its documents stay.
     virtual void QueryClicked();
     /// A click in the list: the document picked, "保存" on.
     void MasterRowClicked();
@@ -86,6 +87,8 @@ protected:
 private:
     /// A typed value changed the current line.
     void lineEdited();
+    /// A line of the shown document was added, changed or removed: "保存" on.
+    void changeRecorded();
 
     QSplitter* m_splitter = nullptr;
     QFrame* m_masterResult = nullptr;

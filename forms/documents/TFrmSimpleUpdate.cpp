@@ -18,6 +18,7 @@ TFrmSimpleUpdate::TFrmSimpleUpdate(QWidget* owner) : TFrmQueryCollate(owner)
     // The middle button is the form's operation here, not the export.
     disconnect(&mbtFoo(), &QPushButton::clicked, nullptr, nullptr);
     connect(&mbtFoo(), &QPushButton::clicked, this, [this] { RunStatusSubmit(); });
+    internal::GivePrintItsOwnKey(mbtPrint());
 }
 
 TFrmSimpleUpdate::~TFrmSimpleUpdate() = default;

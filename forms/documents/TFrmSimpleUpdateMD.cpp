@@ -18,6 +18,7 @@ TFrmSimpleUpdateMD::TFrmSimpleUpdateMD(QWidget* owner) : TFrmQueryMDCollate(owne
     mbtFoo().setText(QString::fromUtf8(StatusButtonCaption("TFrmSimpleUpdateMD")));
     disconnect(&mbtFoo(), &QPushButton::clicked, nullptr, nullptr);
     connect(&mbtFoo(), &QPushButton::clicked, this, [this] { RunStatusSubmit(); });
+    internal::GivePrintItsOwnKey(mbtPrint());
 }
 
 TFrmSimpleUpdateMD::~TFrmSimpleUpdateMD() = default;
@@ -85,6 +86,7 @@ bool TFrmSimpleUpdateMD::AfterSubmit()
     TCustomEntity& sent = registry().EntityByName("TMasterUpdate");
     registry().EntityByName(param::TMaster).DeleteAllByObjID(sent);
     sent.EmptyDataSet();
+    ShowResultLine();
     return true;
 }
 

@@ -76,7 +76,8 @@ bool TFrmVerifyMD::FillSubmitPacket()
 
 void TFrmVerifyMD::ReportSubmitDone()
 {
-    ShowStatusText(StatusDoneText(StatusOperation::Verify, internal::CurrentCode(registry())));
+    // Several marked documents may be sent, and the current row need not be among them.
+    ShowStatusText(StatusDoneText(StatusOperation::Verify, internal::SentCodes(registry())));
 }
 
 } // namespace corvo::forms

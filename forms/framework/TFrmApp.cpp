@@ -213,6 +213,35 @@ void TFrmApp::ShowStatusText(const std::string& text)
     platform::notifyMessageChanged(m_messageLine);
 }
 
+namespace {
+
+/// The entry the box's text names now: the box's own choice lags behind the typing (an
+/// emptied box still holds the entry it showed), so the text decides. Empty when the text
+/// names no entry; a box that is not strict takes any text as its code.
+QString typedChoice(const controls::TVelComboBox& box)
+{
+    const QString typed = box.text().trimmed();
+    if (typed.isEmpty()) return {};
+    const auto names = [&typed](const controls::TItemField& item) {
+        for (const QString* text : {&item.Ime1Text, &item.Ime2Text, &item.DisplayText})
+            if (text->compare(typed, Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
+    controls::TItemField item;
+    QString first;
+    for (int i = 0; i < box.ItemCount(); ++i) {
+        box.GetItem(i, item);
+        if (!names(item)) continue;
+        // The entry chosen from the list wins over another of the same name.
+        if (item.InnerCode == box.InnerCode()) return item.InnerCode;
+        if (first.isEmpty()) first = item.InnerCode;
+    }
+    if (!first.isEmpty()) return first;
+    return box.Strict() ? QString() : typed;
+}
+
+} // namespace
+
 void TFrmApp::BuildNameCondition(QWidget& editor)
 {
     const QString name = editor.objectName();
@@ -221,7 +250,7 @@ void TFrmApp::BuildNameCondition(QWidget& editor)
     std::string filter;
     if (auto* box = qobject_cast<controls::TVelComboBox*>(&editor))
         filter = nameConditionFilter(master.Filter(), field, NameEditor::VelCombobox,
-                                     platform::toGbk(box->InnerCode()));
+                                     platform::toGbk(typedChoice(*box)));
     else if (auto* edit = qobject_cast<QLineEdit*>(&editor))
         filter = nameConditionFilter(master.Filter(), field, NameEditor::SafeEdit,
                                      platform::toGbk(edit->text()));

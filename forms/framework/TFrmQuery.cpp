@@ -59,25 +59,13 @@ void TFrmQuery::QueryAllPages()
 void TFrmQuery::QueryNextPage()
 {
     if (!m_paging.canNext()) return;
-    m_paging.next();
-    {
-        // The master's grids hear of a page once it is complete.
-        const ControlsDisabled held(registry().EntityByName(param::TMaster));
-        RunQuery();
-        UpdatePageKeys();
-    }
+    stepPage([this] { m_paging.next(); }, false);
 }
 
 void TFrmQuery::QueryPreviousPage()
 {
     if (!m_paging.canPrevious()) return;
-    m_paging.previous();
-    {
-        // The master's grids hear of a page once it is complete.
-        const ControlsDisabled held(registry().EntityByName(param::TMaster));
-        RunQuery();
-        UpdatePageKeys();
-    }
+    stepPage([this] { m_paging.previous(); }, false);
 }
 
 void TFrmQuery::QueryFirstPageMD()
@@ -106,25 +94,27 @@ void TFrmQuery::QueryAllPagesMD()
 void TFrmQuery::QueryNextPageMD()
 {
     if (!m_paging.canNext()) return;
-    m_paging.next(registry().HasRows(param::TMaster));
-    {
-        // The master's grids hear of a page once it is complete.
-        const ControlsDisabled held(registry().EntityByName(param::TMaster));
-        RunQueryMD();
-        UpdatePageKeys();
-    }
+    const bool rows = registry().HasRows(param::TMaster);
+    stepPage([this, rows] { m_paging.next(rows); }, true);
 }
 
 void TFrmQuery::QueryPreviousPageMD()
 {
     if (!m_paging.canPrevious()) return;
-    m_paging.previous();
-    {
-        // The master's grids hear of a page once it is complete.
-        const ControlsDisabled held(registry().EntityByName(param::TMaster));
-        RunQueryMD();
+    stepPage([this] { m_paging.previous(); }, true);
+}
+
+void TFrmQuery::stepPage(const std::function<void()>& step, bool masterDetail)
+{
+    // A page that did not arrive leaves the counter and the keys on the page shown.
+    const QueryPaging shown = m_paging;
+    step();
+    // The master's grids hear of a page once it is complete.
+    const ControlsDisabled held(registry().EntityByName(param::TMaster));
+    if (masterDetail ? RunQueryMD() : RunQuery())
         UpdatePageKeys();
-    }
+    else
+        m_paging = shown;
 }
 
 void TFrmQuery::ResetQuery()
@@ -208,18 +198,18 @@ bool TFrmQuery::run(bool masterDetail)
     const auto restore = qScopeGuard([this] { ShowDefaultCursor(); });
     ShowStatusText("请稍候，正在查询数据……");
     try {
-        if (FillQueryPacket()) {
-            if (masterDetail ? CallQuery3() : CallQuery1()) {
-                if (masterDetail)
-                    AfterQueryMD();
-                else
-                    AfterQuery();
-            } else {
-                ShowStatusText("数据查询失败，请稍后重试。");
-            }
+        if (!FillQueryPacket()) return true;
+        if (!(masterDetail ? CallQuery3() : CallQuery1())) {
+            ShowStatusText("数据查询失败，请稍后重试。");
+            return false;
         }
+        if (masterDetail)
+            AfterQueryMD();
+        else
+            AfterQuery();
     } catch (const std::exception& e) {
         ShowStatusText(e.what());
+        return false;
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "forms/rules/QueryPaging.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -56,6 +57,7 @@ public:
     virtual bool RecordDetailDelete();
     virtual void ClearDetailChanges();
     virtual void ClearDetailListChanges();
+    /// False when the query failed (a false answer or an error, its message shown).
     virtual bool RunQuery();
     virtual bool RunQueryMD();
     virtual bool FillQueryPacket();
@@ -77,6 +79,7 @@ public:
 
 private:
     bool run(bool masterDetail);
+    void stepPage(const std::function<void()>& step, bool masterDetail);
     bool callQuery(int32_t method);
     void emptyWhereRegistered(std::initializer_list<std::string_view> names);
     std::string userName();

@@ -6,8 +6,11 @@
 #include "platform/Modal.h"
 #include "platform/QtText.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopeGuard>
 
 namespace corvo::forms {
 
@@ -62,7 +65,13 @@ void ChooseQueryConditions(TFrmQuery& caller, std::string_view table, TSQLAdder&
     dialog.setModuleName(caller.moduleName());
     dialog.PrepareFor(table);
     if (!caption.empty()) dialog.setWindowTitle(platform::fromUtf8(caption));
-    platform::execModal(dialog);
+    {
+        // Asked in the middle of a query, which shows the hourglass: the user chooses under
+        // the ordinary pointer, and the hourglass comes back for the rest of the query.
+        QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        platform::execModal(dialog);
+    }
     if (dialog.resultFlag() != 1) throw Error("查询操作被用户取消。");
     TSQLAdder& chosen = dialog.clauses();
     TField& key = chosen.FieldByName("SQLKey");

@@ -66,6 +66,11 @@ void TFrmQueryMDCollate::ShowResultGrid()
 void TFrmQueryMDCollate::UpdatePageKeys()
 {
     TFrmQueryCollate::UpdatePageKeys();
+    ShowResultLine();
+}
+
+void TFrmQueryMDCollate::ShowResultLine()
+{
     LblResult().setText(platform::fromUtf8(
         CollateResultLine(paging().page, registry().EntityByName(param::TMaster))));
 }
@@ -100,8 +105,11 @@ void TFrmQueryMDCollate::RunPagingOperation(QueryStep step)
 
 void TFrmQueryMDCollate::BeginQueryStep()
 {
+    // The lines' table is missing when the module's line table was never built: the lookup
+    // fails before anything is switched off, so no step is left without its end.
+    TCustomEntity& lines = registry().EntityByName(param::TDetailQuery);
     TFrmQueryCollate::BeginQueryStep();
-    registry().EntityByName(param::TDetailQuery).DisableControls();
+    lines.DisableControls();
     removeRowHandler();
 }
 

@@ -30,6 +30,8 @@ public:
     void ExportResults(const std::string& path) override;
 
 protected:
+    /// The result line for the page and the documents shown now (also after some left it).
+    void ShowResultLine();
     void FormShow() override;
     void RunPagingOperation(QueryStep step) override;
     void BeginQueryStep() override;

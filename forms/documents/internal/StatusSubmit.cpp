@@ -7,7 +7,15 @@
 #include "entity/TParamData.h"
 #include "forms/framework/TFrmApp.h"
 
+#include <QAbstractButton>
+#include <QKeySequence>
+
 namespace corvo::forms::internal {
+
+void GivePrintItsOwnKey(QAbstractButton& print)
+{
+    print.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+}
 
 void DisableStatusCondition(controls::TQueryControlList* conditions)
 {
@@ -47,6 +55,17 @@ std::string CurrentCode(TCustomEntityList& registry)
     TCustomEntity& master = registry.EntityByName(param::TMaster);
     TField* code = master.FindField("Code");
     return code && !master.IsEmpty() ? gbk::toUtf8(code->AsString()) : std::string();
+}
+
+std::string SentCodes(TCustomEntityList& registry)
+{
+    TCustomEntity& sent = registry.EntityByName("TMasterUpdate");
+    TField* code = sent.Active() ? sent.FindField("Code") : nullptr;
+    if (!code) return {};
+    std::string codes;
+    for (sent.First(); !sent.Eof(); sent.Next())
+        codes += (codes.empty() ? "" : "、") + gbk::toUtf8(code->AsString());
+    return codes;
 }
 
 } // namespace corvo::forms::internal

@@ -11,6 +11,8 @@ namespace corvo::controls {
 class TQueryControlList;
 }
 
+class QAbstractButton;
+
 namespace corvo::forms {
 class TFrmApp;
 }
@@ -18,6 +20,10 @@ class TFrmApp;
 namespace corvo::forms::internal {
 
 /// What the status change forms share, whichever collated form they stand on.
+
+/// The operation button's caption ends in "(&P)" like "打印(&P)": Alt+P would name both and
+/// press neither. It stays the operation's; the print button, caption unchanged, takes Ctrl+P.
+void GivePrintItsOwnKey(QAbstractButton& print);
 
 /// The status condition stays as the form sets it: the user cannot widen the query to
 /// documents of another validity.
@@ -41,5 +47,8 @@ bool RunStatusSteps(TFrmApp& form, const StatusSteps& steps);
 
 /// The current TMaster row's Code, as the reports show it (UTF-8).
 std::string CurrentCode(TCustomEntityList& registry);
+
+/// The Codes of the documents sent (TMasterUpdate's rows), joined by "、" (UTF-8).
+std::string SentCodes(TCustomEntityList& registry);
 
 } // namespace corvo::forms::internal

@@ -2,6 +2,7 @@
 // documents entered, saved and read back through the query server; saves refused or never
 // answered; lines added, changed and removed; passwords stored encoded.
 #include "LoginSession.h"
+#include "ReplyDroppingProxy.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "controls/TSafeEdit.h"
@@ -31,6 +32,7 @@
 #include "shell/TFrmLogin.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -493,13 +495,74 @@ TEST_F(EntryFormTest, ADocumentWithItsLinesIsSavedUnderTheFormKeyAndShowsItsCode
         << "the order date as the panel showed it";
     EXPECT_EQ(order.lines, typed) << "every line, under the document's ObjID";
 
-    // "新单据" empties header and lines; the key made by the save stays.
+    // "新单据" empties header and lines and starts another document.
     const std::string next = form->formKey();
     click(form->mbtNew());
     EXPECT_TRUE(form->mbtSubmit().isEnabled());
     EXPECT_TRUE(lines.IsEmpty());
     EXPECT_EQ(shown(*form, "Remark"), "");
-    EXPECT_EQ(form->formKey(), next);
+    EXPECT_NE(form->formKey(), next);
+    EXPECT_NE(form->formKey(), key);
+}
+
+TEST_F(EntryFormTest, ADocumentWhoseReplyWasLostIsStoredOnceAndTheNextIsAnotherDocument)
+{
+    // A save's request is far larger than the object requests around it (under 100 bytes).
+    constexpr std::size_t SaveRequest = 400;
+    auto form = open<TFrmInsertMD>("TSaleOrder", "新增销售订单");
+    ASSERT_TRUE(entity(*form, param::TMaster).FindField("CreateDate"));
+    fillOrderHeader(*form, "回复丢失的订单");
+    pick(form->mbtDetailAdd(), 5, 2);
+    typeInto(form->dgeDetail(), 0, "Quantity", "3");
+    typeInto(form->dgeDetail(), 1, "Quantity", "5");
+    const std::string key = form->formKey();
+    {
+        const ReplyDroppingProxy lost(*form->connection(), SaveRequest);
+        click(form->mbtSubmit());
+        ASSERT_EQ(lost.dropped(), 1) << message();
+    }
+    EXPECT_NE(message().rfind("单据新增完成", 0), 0u) << message();
+    EXPECT_TRUE(form->mbtSubmit().isEnabled());
+    EXPECT_EQ(form->formKey(), key);
+    ASSERT_EQ(storedOrder(key).lines.size(), 2u)
+        << "the server stored it before the reply was lost";
+
+    // The user tries again a second later: the same document, known to the server.
+    QTest::qWait(1100);
+    click(form->mbtSubmit());
+    const std::string code = shown(*form, "Code");
+    EXPECT_EQ(message(), "单据新增完成，编号为“" + code + "”");
+    ASSERT_FALSE(code.empty());
+    auto headers = stored("TSaleOrder", "查询销售订单");
+    int stores = 0;
+    for (headers->First(); !headers->Eof(); headers->Next())
+        if (text(*headers, "Remark") == "回复丢失的订单") ++stores;
+    EXPECT_EQ(stores, 1);
+    EXPECT_EQ(storedOrder(key).lines.size(), 2u);
+
+    // Lost again, and this time the user gives up: "新单据" starts another document, which
+    // the server stores beside the one it kept.
+    click(form->mbtNew());
+    fillOrderHeader(*form, "放弃重试的订单");
+    pick(form->mbtDetailAdd(), 8, 1);
+    typeInto(form->dgeDetail(), 0, "Quantity", "2");
+    const std::string abandoned = form->formKey();
+    EXPECT_NE(abandoned, key);
+    {
+        const ReplyDroppingProxy lost(*form->connection(), SaveRequest);
+        click(form->mbtSubmit());
+        ASSERT_EQ(lost.dropped(), 1) << message();
+    }
+    click(form->mbtNew());
+    EXPECT_NE(form->formKey(), abandoned);
+    fillOrderHeader(*form, "重新开始的订单");
+    pick(form->mbtDetailAdd(), 9, 1);
+    typeInto(form->dgeDetail(), 0, "Quantity", "4");
+    const std::string fresh = form->formKey();
+    click(form->mbtSubmit());
+    EXPECT_EQ(message().rfind("单据新增完成", 0), 0u) << message();
+    EXPECT_EQ(text(*storedOrder(abandoned).header, "Remark"), "放弃重试的订单");
+    EXPECT_EQ(text(*storedOrder(fresh).header, "Remark"), "重新开始的订单");
 }
 
 TEST_F(EntryFormTest, AnUnansweredDocumentSaveIsRetriedAsTheSameDocument)
@@ -609,6 +672,43 @@ TEST_F(EntryFormTest, AnUpdateSendsOnlyTheLinesAddedChangedAndRemoved)
     EXPECT_EQ(shownLines, expected);
 }
 
+TEST_F(EntryFormTest, AFailedQueryKeepsTheListedDocumentsWithTheirLines)
+{
+    const Entered entered = enterOrder("查询失败时的订单", 10);
+    auto form = open<TFrmUpdateMD>("TSaleOrder", "修改销售订单");
+    click(form->mbtQuery());
+    ASSERT_GE(rowOf(form->dgeMasterQuery(), entered.objId), 0) << message();
+    {
+        const UnansweredCalls silent(*form->connection());
+        click(form->mbtQuery());
+    }
+    EXPECT_NE(message().rfind("查询完成", 0), 0u) << message();
+    EXPECT_FALSE(form->mbtSubmit().isEnabled());
+    const int row = rowOf(form->dgeMasterQuery(), entered.objId);
+    ASSERT_GE(row, 0) << "the list stays";
+    clickRow(form->dgeMasterQuery(), row);
+    EXPECT_EQ(entity(*form, param::TDetail).RecordCount(), 3) << "and so do its lines";
+}
+
+TEST_F(EntryFormTest, AChangeAfterASaveIsSavedInItsTurn)
+{
+    const Entered entered = enterOrder("保存后再改的订单", 13);
+    auto form = open<TFrmUpdateMD>("TSaleOrder", "修改销售订单");
+    click(form->mbtQuery());
+    clickRow(form->dgeMasterQuery(), rowOf(form->dgeMasterQuery(), entered.objId));
+    const std::string line = GetObjID(*form->dgeDetail().dataSet());
+    typeInto(form->dgeDetail(), 0, "Quantity", "8");
+    click(form->mbtSubmit());
+    ASSERT_EQ(message(), "单据“" + entered.code + "”修改完成。");
+    EXPECT_FALSE(form->mbtSubmit().isEnabled());
+
+    typeInto(form->dgeDetail(), rowOf(form->dgeDetail(), line), "Quantity", "11");
+    EXPECT_TRUE(form->mbtSubmit().isEnabled()) << "the change can be saved";
+    click(form->mbtSubmit());
+    EXPECT_EQ(message(), "单据“" + entered.code + "”修改完成。");
+    EXPECT_EQ(storedOrder(entered.objId).lines[line], 11);
+}
+
 TEST_F(EntryFormTest, TheCustomPeriodAsksForConditionsOrCancelsTheQuery)
 {
     auto form = open<TFrmUpdateMD>("TSaleOrder", "修改销售订单");
@@ -618,12 +718,17 @@ TEST_F(EntryFormTest, TheCustomPeriodAsksForConditionsOrCancelsTheQuery)
 
     click(form->mrbCustom());
     std::string caption;
+    bool hourglass = true;
     platform::setModalInterceptor([&](QDialog& dialog) {
         caption = dialog.windowTitle().toStdString();
+        const QCursor* cursor = QApplication::overrideCursor();
+        hourglass = cursor && cursor->shape() == Qt::WaitCursor;
         return 0;
     });
     click(form->mbtQuery());
     EXPECT_EQ(caption, "请选定您想要的查询条件……");
+    EXPECT_FALSE(hourglass) << "the conditions are chosen under the ordinary pointer";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "and the query's hourglass ends";
     EXPECT_EQ(message(), "查询操作被用户取消。");
 
     // Confirmed without a condition: every valid order, of every month.
@@ -709,6 +814,88 @@ TEST_F(EntryFormTest, ARecordIsChangedInTheListAndAFailedSaveCanBeSentAgain)
     EXPECT_EQ(message(), "请查询出单据后再进行修改。");
     click(empty->mbtQuery());
     EXPECT_GT(entity(*empty, "TMasterQuery").RecordCount(), 0) << message();
+}
+
+/// A form whose save the server answers false. The real servers never answer these calls
+/// false (they refuse with an error, tried above), so the form's call is answered in their
+/// place; everything before and after it is the form's own.
+template <typename Form> class AnsweredFalse : public Form {
+public:
+    using Form::Form;
+    bool CallSubmitServer() override { return false; }
+};
+
+TEST_F(EntryFormTest, ASaveAnsweredFalseIsReportedAndCanBeSentAgain)
+{
+    auto insert = open<AnsweredFalse<TFrmInsert>>("TWarehouse", "新增仓库");
+    enter(*insert, "Code", "CK95");
+    enter(*insert, "Name", "未存的仓库");
+    enter(*insert, "TOrganID", cachedId("TOrgan", "LS"));
+    click(insert->mbtSubmit());
+    EXPECT_EQ(message(), "数据新增失败，请稍后重试。");
+    EXPECT_TRUE(insert->mbtSubmit().isEnabled());
+    EXPECT_EQ(shown(*insert, "Name"), "未存的仓库");
+
+    auto insertMD = open<AnsweredFalse<TFrmInsertMD>>("TSaleOrder", "新增销售订单");
+    fillOrderHeader(*insertMD, "未存的订单");
+    pick(insertMD->mbtDetailAdd(), 2, 1);
+    const std::string key = insertMD->formKey();
+    click(insertMD->mbtSubmit());
+    EXPECT_EQ(message(), "数据新增失败，请稍后重试。");
+    EXPECT_TRUE(insertMD->mbtSubmit().isEnabled());
+    EXPECT_EQ(insertMD->formKey(), key);
+    EXPECT_EQ(entity(*insertMD, param::TDetail).RecordCount(), 1);
+
+    auto update = open<AnsweredFalse<TFrmUpdate>>("TWarehouse", "修改仓库");
+    clickRow(update->dgeMasterQuery(), 0);
+    enter(*update, "Phone", "021-7777");
+    click(update->mbtSubmit());
+    EXPECT_EQ(message(), "数据更新失败，请稍后重试。");
+    EXPECT_TRUE(update->mbtSubmit().isEnabled());
+    EXPECT_EQ(shown(*update, "Phone"), "021-7777");
+
+    const Entered entered = enterOrder("修改未存的订单", 16);
+    auto updateMD = open<AnsweredFalse<TFrmUpdateMD>>("TSaleOrder", "修改销售订单");
+    click(updateMD->mbtQuery());
+    clickRow(updateMD->dgeMasterQuery(), rowOf(updateMD->dgeMasterQuery(), entered.objId));
+    typeInto(updateMD->dgeDetail(), 0, "Quantity", "12");
+    click(updateMD->mbtSubmit());
+    EXPECT_EQ(message(), "数据更新失败，请稍后重试。");
+    EXPECT_TRUE(updateMD->mbtSubmit().isEnabled());
+    EXPECT_EQ(entity(*updateMD, "TDetailUpdate").RecordCount(), 1) << "the change is kept";
+}
+
+TEST_F(EntryFormTest, TheListSortsByTheClickedTitle)
+{
+    auto form = open<TFrmUpdate>("TWarehouse", "修改仓库");
+    platform::DataGrid& grid = form->dgeMasterQuery();
+    ASSERT_GT(grid.dataSet()->RecordCount(), 2);
+    int code = -1;
+    for (int c = 0; c < grid.gridModel().columnCount(); ++c)
+        if (grid.gridModel().fieldName(c) == "Code") code = c;
+    ASSERT_GE(code, 0);
+    const auto column = [&] {
+        std::vector<std::string> shown;
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            shown.push_back(grid.model()->index(row, code).data().toString().toStdString());
+        return shown;
+    };
+    QHeaderView& header = *grid.horizontalHeader();
+    const auto clickTitle = [&] {
+        const QPoint at(header.sectionViewportPosition(code) + header.sectionSize(code) / 2,
+                        header.height() / 2);
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, at);
+    };
+    clickTitle();
+    std::vector<std::string> up = column();
+    EXPECT_TRUE(std::is_sorted(up.begin(), up.end()));
+    EXPECT_EQ(header.sortIndicatorSection(), code);
+    EXPECT_EQ(header.sortIndicatorOrder(), Qt::AscendingOrder);
+    clickTitle();
+    std::vector<std::string> down = column();
+    EXPECT_TRUE(std::is_sorted(down.rbegin(), down.rend()));
+    EXPECT_NE(down, up);
+    EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 TEST_F(EntryFormTest, APasswordIsStoredEncodedSoTheUserLogsInWithIt)

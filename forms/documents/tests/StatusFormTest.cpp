@@ -212,10 +212,59 @@ TEST_F(StatusFormTest, VerifyingADailyReportPostsItsLinesOutOfItsWarehouse)
     const int shown = master(*form).RecordCount();
     const Stock verified = stock();
     click(form->mbtFoo());
-    EXPECT_EQ(message().find("审核完成"), std::string::npos) << message();
-    EXPECT_FALSE(message().empty());
+    EXPECT_NE(message().find("不能重复操作"), std::string::npos)
+        << "the server's refusal: " << message();
     EXPECT_EQ(master(*form).RecordCount(), shown);
     EXPECT_EQ(stock(), verified);
+    click(form->mbtQuery());
+    EXPECT_EQ(listed(*form).count(document), 1u) << "still verified, once";
+}
+
+/// A status form whose save the server answers false. The real server refuses with an error
+/// (tried above) and never answers these calls false, so the form's call answers in its place.
+template <typename Form> class AnsweredFalse : public Form {
+public:
+    using Form::Form;
+    bool CallStatusServer() override { return false; }
+};
+
+TEST_F(StatusFormTest, AStatusChangeAnsweredFalseIsReportedAndRemovesNothing)
+{
+    auto single = open<AnsweredFalse<TFrmVerify>>("TStockOut", "审核销售日报");
+    chooseStatus(*single, "StatusTStockOutID", "New");
+    click(single->mbtQuery());
+    ASSERT_GE(master(*single).RecordCount(), 1) << message();
+    const std::set<std::string> before = listed(*single);
+    click(single->mbtFoo());
+    EXPECT_EQ(message(), "数据更新失败，请稍后重试。");
+    EXPECT_EQ(listed(*single), before);
+
+    auto md = open<AnsweredFalse<TFrmInvalidateMD>>("TSaleOrder", "作废销售订单");
+    click(md->mbtAll());
+    ASSERT_GE(master(*md).RecordCount(), 1) << message();
+    const std::set<std::string> listedMD = listed(*md);
+    click(md->mbtFoo());
+    EXPECT_EQ(message(), "数据更新失败，请稍后重试。");
+    EXPECT_EQ(listed(*md), listedMD);
+}
+
+TEST_F(StatusFormTest, AltPPressesTheOperationAndCtrlPPrints)
+{
+    auto form = open<TFrmInvalidate>("TMaterial", "作废物料");
+    EXPECT_EQ(form->mbtFoo().text().toStdString(), "作废(&P)");
+    EXPECT_EQ(form->mbtPrint().text().toStdString(), "打印(&P)") << "the captions stay";
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    int operations = 0, prints = 0;
+    QObject::connect(&form->mbtFoo(), &QPushButton::clicked, [&] { ++operations; });
+    QObject::connect(&form->mbtPrint(), &QPushButton::clicked, [&] { ++prints; });
+    // A key that names one button clicks it a moment later; one naming two clicks neither.
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return operations == 1; }, 1000));
+    EXPECT_EQ(prints, 0);
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prints == 1; }, 1000));
+    EXPECT_EQ(operations, 1);
 }
 
 TEST_F(StatusFormTest, InvalidatingAVerifiedReceiptReversesItsStock)
@@ -245,21 +294,34 @@ TEST_F(StatusFormTest, ABulkVerifySendsEveryMarkedDocumentAndRemovesThemAll)
 {
     auto form = open<TFrmVerifyMD>("TStockOut", "审核销售日报");
     click(form->mbtQuery());
-    ASSERT_GE(master(*form).RecordCount(), 4) << message();
+    ASSERT_GE(master(*form).RecordCount(), 5) << message();
     std::set<std::string> marked;
+    std::string codes;
     for (int row : {0, 1, 2}) {
         moveTo(*form, row);
         marked.insert(text(master(*form), "ObjID"));
+        codes += (codes.empty() ? "" : "、") + gbk::toUtf8(text(master(*form), "Code"));
     }
-    const std::string code = text(master(*form), "Code");
     for (int row : {0, 1, 2})
         form->dgeMaster().setRowMarked(row, true);
     ASSERT_EQ(form->dgeMaster().markedRows().size(), 3u);
+    // The current row is not among the marked ones, and is not sent.
+    moveTo(*form, 3);
+    const std::string unmarked = text(master(*form), "ObjID");
     const int shown = master(*form).RecordCount();
+    EXPECT_EQ(form->LblResult().text().toStdString().rfind(
+                  "查询结果：第1页 " + std::to_string(shown) + "条数据", 0),
+              0u)
+        << form->LblResult().text().toStdString();
 
     click(form->mbtFoo());
-    EXPECT_EQ(message(), "单据“" + gbk::toUtf8(code) + "”审核完成。");
+    EXPECT_EQ(message(), "单据“" + codes + "”审核完成。") << "the documents sent are named";
     EXPECT_EQ(master(*form).RecordCount(), shown - 3) << "every document sent leaves the grid";
+    EXPECT_EQ(listed(*form).count(unmarked), 1u);
+    EXPECT_EQ(form->LblResult().text().toStdString().rfind(
+                  "查询结果：第1页 " + std::to_string(shown - 3) + "条数据", 0),
+              0u)
+        << "the result line counts the documents left: " << form->LblResult().text().toStdString();
     for (const std::string& id : marked)
         EXPECT_EQ(listed(*form).count(id), 0u);
     TParamData& changes = form->fieldPacket();

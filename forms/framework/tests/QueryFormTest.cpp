@@ -14,6 +14,8 @@
 #include "platform/tests/PdfText.h"
 #include "shell/TFrmQVDialog.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
@@ -153,6 +155,56 @@ TEST_F(QueryFormTest, TheFormsOwnConditionsAndItsFailures)
     EXPECT_FALSE(message().empty());
     EXPECT_NE(message(), "请稍候，正在查询数据……");
     EXPECT_EQ(master.RecordCount(), found);
+}
+
+TEST_F(QueryFormTest, AFailedPageLeavesTheCounterOnThePageShown)
+{
+    auto form = query<NamedQuery>("TStockOut");
+    form->registry().BuildEntity("TStockOutList", "TDetailQuery");
+    form->registry().SelectTableFields("TStockOut");
+    TCustomEntity& master = form->registry().EntityByName("TMaster");
+    form->QueryFirstPageMD();
+    form->QueryNextPageMD();
+    ASSERT_EQ(form->paging().page, 2) << message();
+    const std::vector<std::string> second = codes(master);
+    const QueryPaging shown = form->paging();
+
+    // The server refuses the next query, whichever way it goes.
+    form->where = "(TStockOut.Code like 'x' union select 1)";
+    form->QueryNextPageMD();
+    EXPECT_NE(message().rfind("查询完成", 0), 0u) << message();
+    EXPECT_EQ(form->paging().page, 2);
+    EXPECT_EQ(form->paging().maxKey, shown.maxKey);
+    form->QueryPreviousPageMD();
+    EXPECT_EQ(form->paging().page, 2);
+    EXPECT_EQ(form->paging().minKey, shown.minKey);
+    EXPECT_EQ(codes(master), second) << "the page shown stays";
+
+    // Once the server answers again, the steps go on from the page shown.
+    form->where.clear();
+    form->QueryPreviousPageMD();
+    EXPECT_EQ(form->paging().page, 1) << message();
+    EXPECT_LT(codes(master).back(), second.front());
+}
+
+/// A query the server answers false. The real server never answers a query false (it
+/// refuses with an error, tried above), so the form's call answers in its place.
+class AnsweredFalse : public TFrmQuery {
+public:
+    using TFrmQuery::TFrmQuery;
+    bool CallQuery1() override { return false; }
+    bool CallQuery3() override { return false; }
+};
+
+TEST_F(QueryFormTest, AQueryAnsweredFalseIsReported)
+{
+    auto form = query<AnsweredFalse>("TProduct");
+    form->QueryFirstPage();
+    EXPECT_EQ(message(), "数据查询失败，请稍后重试。");
+    EXPECT_FALSE(form->RunQuery());
+    form->QueryFirstPageMD();
+    EXPECT_EQ(message(), "数据查询失败，请稍后重试。");
+    EXPECT_TRUE(form->registry().EntityByName("TMaster").IsEmpty());
 }
 
 /// A form whose conditions come from its query panel, as the collated queries build them.
@@ -297,6 +349,59 @@ TEST_F(QueryFormTest, ProductPickerFiltersWhileTyping)
     TCustomEntity last;
     last.SetData(picker.lastProduct());
     EXPECT_EQ(last.RecordCount(), 1);
+}
+
+TEST_F(QueryFormTest, TheProductTypeFilterFollowsTheTypedText)
+{
+    auto owner = query("TStockOut");
+    TFrmQueryProduct picker(owner.get());
+    picker.show();
+    TCustomEntity& products = picker.registry().EntityByName("TMaster");
+    const int all = products.RecordCount();
+    controls::TVelComboBox& type = picker.scbTProductTypeID();
+    // A type some products have and others not.
+    std::string typeId;
+    QString typeName;
+    controls::TItemField item;
+    for (int i = 0; i < type.ItemCount() && typeId.empty(); ++i) {
+        type.GetItem(i, item);
+        const std::string id = platform::toGbk(item.InnerCode);
+        int of = 0;
+        for (products.First(); !products.Eof(); products.Next())
+            if (products.FieldByName("TProductTypeID").AsString() == id) ++of;
+        if (of > 0 && of < all) {
+            typeId = id;
+            typeName = item.DisplayText;
+        }
+    }
+    ASSERT_FALSE(typeId.empty());
+    const auto onlyOfType = [&] {
+        for (products.First(); !products.Eof(); products.Next())
+            if (products.FieldByName("TProductTypeID").AsString() != typeId) return false;
+        return products.RecordCount() > 0;
+    };
+
+    // The exact name typed (through the input method, as Chinese is typed) applies the type.
+    type.setFocus();
+    QInputMethodEvent typed;
+    typed.setCommitString(typeName);
+    QApplication::sendEvent(&type, &typed);
+    ASSERT_EQ(type.text(), typeName);
+    EXPECT_LT(products.RecordCount(), all);
+    EXPECT_TRUE(onlyOfType());
+
+    // Emptied, the box takes its term away.
+    type.selectAll();
+    QTest::keyClick(&type, Qt::Key_Backspace);
+    EXPECT_EQ(type.text(), QString());
+    EXPECT_EQ(products.RecordCount(), all);
+
+    // Chosen by its code, then emptied the same way.
+    type.SetInnerCode(platform::fromGbk(typeId));
+    EXPECT_TRUE(onlyOfType());
+    type.selectAll();
+    QTest::keyClick(&type, Qt::Key_Delete);
+    EXPECT_EQ(products.RecordCount(), all);
 }
 
 TEST_F(QueryFormTest, PickedProductsBecomeDetailLines)

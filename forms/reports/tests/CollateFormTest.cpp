@@ -465,6 +465,19 @@ TEST_F(CollateFormTest, TheLinesDoNotFollowTheMasterDuringAQuery)
     }
 }
 
+TEST_F(CollateFormTest, AMasterDetailQueryWithoutItsLineTableLeavesTheDocumentsWorking)
+{
+    // Asked before its first showing, which makes the lines' entity.
+    auto form = std::make_unique<TFrmQueryMDCollate>(&LoginSession::instance().login());
+    form->registry().SelectTableFields("TSaleOrder");
+    form->registry().BuildEntity("TSaleOrder", "TMaster");
+    form->setHost(nullptr, &line, nullptr);
+    ASSERT_FALSE(form->registry().HasEntity("TDetailQuery"));
+    form->RunQueryStep(TFrmQueryCollate::QueryStep::First);
+    EXPECT_FALSE(message().empty());
+    EXPECT_FALSE(master(*form).ControlsDisabled()) << "the documents' grids still hear of rows";
+}
+
 TEST_F(CollateFormTest, MasterDetailPrintsTheDocumentWithItsLines)
 {
     auto form = open<TFrmQueryMDCollate>("TPurchaseOrder", "查询采购订单");
