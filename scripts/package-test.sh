@@ -21,9 +21,11 @@ step() { echo "== package-test: $1 ($((SECONDS - started)) s)"; }
     exit 1
 }
 
-bash "$top/scripts/package.sh" "$build"
-server_deb=$(ls "$build"/packages/corvo-server_*.deb)
-client_deb=$(ls "$build"/packages/corvo_*.deb)
+# CORVO_PACKAGES=DIR tests the packages already in DIR instead of building them.
+packages=${CORVO_PACKAGES:-$build/packages}
+[[ -n "${CORVO_PACKAGES:-}" ]] || bash "$top/scripts/package.sh" "$build"
+server_deb=$(ls "$packages"/corvo-server_*.deb)
+client_deb=$(ls "$packages"/corvo_*.deb)
 step "packages built: $(du -k "$server_deb" | cut -f1) KiB $(basename "$server_deb"), $(du -k "$client_deb" | cut -f1) KiB $(basename "$client_deb")"
 
 # Errors fail the test; warnings are shown.
@@ -31,10 +33,12 @@ lintian --fail-on error "$server_deb" "$client_deb"
 step "lintian: no errors"
 
 # The mirror apt already uses on this machine.
-mirror=$(grep -hE '^(URIs:|deb )' /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
-    /etc/apt/sources.list.d/*.list 2>/dev/null | grep -v security | head -n 1 |
+mirror=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
+    /etc/apt/sources.list.d/*.list 2>/dev/null || true; } | grep -E '^(URIs:|deb )' |
+    grep -v security | head -n 1 |
     sed -E 's/^URIs:[[:space:]]*//; s/^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?//; s/[[:space:]].*//')
 root=$(mktemp -d /tmp/corvo-root-XXXXXX)
+chmod 755 "$root" # the root of the new system: every user passes through it
 server_pid=""
 cleanup() {
     [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
