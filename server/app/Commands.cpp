@@ -34,14 +34,14 @@ const char* const UsageText = R"(corvo-server: the Corvo application server
 
 usage:
   corvo-server serve [--config FILE] --listen HOST:PORT --db URL [--threads N]
-                     [--session-idle-minutes M] [--max-connections N] [--read-timeout SECONDS]
-                     [--login-backoff SECONDS] [--statement-timeout SECONDS]
-                     [--max-reply-rows N] [--max-reply-mb N] [--tls-cert FILE --tls-key FILE]
-                     [--log-level info|error]
+                     [--session-idle-minutes M] [--session-max-hours H] [--max-connections N]
+                     [--read-timeout SECONDS] [--login-backoff SECONDS]
+                     [--statement-timeout SECONDS] [--max-reply-rows N] [--max-reply-mb N]
+                     [--tls-cert FILE --tls-key FILE] [--log-level info|error]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
       free port; the line "listening on URL" tells which). Defaults: 4 threads, sessions
-      expire after 480 idle minutes, 512 connections, 30 seconds to deliver a request; from
+      expire after 480 idle minutes or 24 hours after the login, 512 connections, 30 seconds to deliver a request; from
       the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
       login back-off (default 1 second) before a password is checked again. A statement
       stops after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
@@ -165,10 +165,10 @@ HttpAnswer plainAnswer(int status, std::string reason, const std::string& text)
 
 int serveCommand(const std::vector<std::string>& args)
 {
-    const Options opts(args,
-                       {"config", "listen", "db", "threads", "session-idle-minutes",
-                        "max-connections", "read-timeout", "login-backoff", "statement-timeout",
-                        "max-reply-rows", "max-reply-mb", "tls-cert", "tls-key", "log-level"});
+    const Options opts(args, {"config", "listen", "db", "threads", "session-idle-minutes",
+                              "max-connections", "read-timeout", "login-backoff",
+                              "statement-timeout", "max-reply-rows", "max-reply-mb", "tls-cert",
+                              "tls-key", "log-level", "session-max-hours"});
     const std::string level = opts.get("log-level").value_or("info");
     if (level != "info" && level != "error")
         throw Error("--log-level must be info or error, not \"" + level + "\"");
@@ -191,6 +191,9 @@ int serveCommand(const std::vector<std::string>& args)
     std::chrono::minutes idle{8 * 60};
     if (auto m = opts.get("session-idle-minutes"))
         idle = std::chrono::minutes(positiveNumber(*m, "session-idle-minutes"));
+    std::chrono::hours lifetime{24};
+    if (auto h = opts.get("session-max-hours"))
+        lifetime = std::chrono::hours(positiveNumber(*h, "session-max-hours"));
 
     storage::QueryLimits limits;
     limits.statementTime = std::chrono::seconds(30);
@@ -213,11 +216,13 @@ int serveCommand(const std::vector<std::string>& args)
         std::lock_guard guard(logLock);
         std::cerr << (journal ? (failure ? "<3>" : "<6>") : "") << line << std::endl;
     };
-    ServerContext context{*db, SessionStore(idle), Credentials(DefaultPasswordIterations, backoff),
+    ServerContext context{*db, SessionStore(idle, lifetime),
+                          Credentials(DefaultPasswordIterations, backoff),
                           [&](const std::string& line) {
                               // A call's line ends in its result: true, false or the error.
                               log(line, !line.ends_with(" true") && !line.ends_with(" false"));
                           }};
+    context.secureCookies = !http.tlsCertFile.empty();
     ServiceHost host(context, applicationServerClasses());
     HttpServer server(http, [&](const HttpExchange& e) {
         if (!isHealthPath(e.target)) return host.handle(e);
@@ -232,9 +237,19 @@ int serveCommand(const std::vector<std::string>& args)
         }
     });
     {
+        const std::vector<std::string> existing = db->tableNames();
         auto tx = db->begin(storage::TransactionMode::Write);
-        createInternalTables(*tx); // a database made by an earlier version may lack one
+        createInternalTables(*tx, existing); // a database made by an earlier version may lack one
+        createUniqueIndexes(*tx);
+        // A database of an earlier version: the demo company made it first, if it is there.
+        if (installationOwner(*tx).empty() &&
+            !tx->query(
+                   "SELECT 1 FROM \"TOrgan\" WHERE \"ObjID\" = ?",
+                   std::vector<storage::Value>{storage::Value(std::string(schema::ids::DemoOrgan))})
+                 .rows.empty())
+            markInstallationOwner(*tx, std::string(schema::ids::DemoOrgan));
         context.sessions.removeExpired(*tx, unixNow());
+        pruneOldRecords(*tx, unixNow());
         tx->commit();
     }
     const bool v6 = http.host.find(':') != std::string::npos;
@@ -304,6 +319,8 @@ int initDemoCommand(const std::vector<std::string>& args)
     }
     schema::createSchema(*tx, db->dialect(), schema::demoDictionary());
     createInternalTables(*tx);
+    createUniqueIndexes(*tx);
+    markInstallationOwner(*tx, std::string(schema::ids::DemoOrgan));
     const Credentials credentials;
     const auto users = schema::seedDemoCompany(*tx, demo);
     for (const auto& user : users)
@@ -337,6 +354,14 @@ int initCommand(const std::vector<std::string>& args)
     const schema::SeededUser admin =
         schema::seedEmptyCompany(*tx, code, opts.get("name").value_or(""), empty);
     Credentials().store(*tx, admin.objId, encodedPassword(admin.code, password));
+    if (empty) {
+        createUniqueIndexes(*tx);
+        // The first company of the database owns the installation.
+        const storage::Rows owner =
+            tx->query("SELECT \"TOwnerID\" FROM \"TUser\" WHERE \"ObjID\" = ?",
+                      std::vector<storage::Value>{storage::Value(admin.objId)});
+        if (!owner.rows.empty()) markInstallationOwner(*tx, owner.rows[0][0].toText());
+    }
     tx->commit();
     std::cout << "created the company " << code << "; log in to organisation " << code
               << " as admin" << std::endl;

@@ -94,32 +94,41 @@ int64_t numberOf(const Stem& stem, std::string_view code)
     return ec == std::errc() && end == rest.data() + rest.size() ? n : 0;
 }
 
-int64_t nextNumber(WriteCall& call, const std::string& table, const Stem& stem)
+int64_t nextNumber(WriteCall& call, const WrittenRows& rows, const Stem& stem)
 {
-    const std::vector<storage::Value> key = {storage::Value(table), storage::Value(stem.text)};
+    // Counters per company: one company's saves neither move nor show another's numbering.
+    const std::string& table = rows.table;
+    const std::string owner = gbk::upper(call.session.ownerId);
+    const std::vector<storage::Value> key = {storage::Value(owner), storage::Value(table),
+                                             storage::Value(stem.text)};
     for (int attempt = 0; attempt < 2; ++attempt) {
         // The update holds the counter's row until the call commits: a concurrent save of
         // the same stem waits here and then counts on from our number.
         if (call.tx.execute("UPDATE \"TCodeCounter\" SET \"LastNumber\" = \"LastNumber\" + 1 "
-                            "WHERE \"TableName\" = ? AND \"CodeKey\" = ?",
+                            "WHERE \"OwnerID\" = ? AND \"TableName\" = ? AND \"CodeKey\" = ?",
                             key) == 1) {
-            const storage::Rows rows =
+            const storage::Rows found =
                 call.tx.query("SELECT \"LastNumber\" FROM \"TCodeCounter\" WHERE "
-                              "\"TableName\" = ? AND \"CodeKey\" = ?",
+                              "\"OwnerID\" = ? AND \"TableName\" = ? AND \"CodeKey\" = ?",
                               key);
-            return integerOf(rows.rows.at(0).at(0));
+            return integerOf(found.rows.at(0).at(0));
         }
-        // A stem seen for the first time starts after the codes stored under it.
+        // A stem seen for the first time starts after the company's codes stored under it.
+        const bool owned = rows.column("TOwnerID") >= 0;
+        std::vector<storage::Value> params = {
+            storage::Value(static_cast<int64_t>(stem.text.size())), storage::Value(stem.text)};
+        if (owned) params.emplace_back(call.session.ownerId);
         const storage::Rows stored = call.tx.query(
-            "SELECT \"Code\" FROM \"" + table + "\" WHERE substr(\"Code\", 1, ?) = ?",
-            std::vector<storage::Value>{storage::Value(static_cast<int64_t>(stem.text.size())),
-                                        storage::Value(stem.text)});
+            "SELECT \"Code\" FROM \"" + table + "\" WHERE substr(\"Code\", 1, ?) = ?" +
+                (owned ? std::string(" AND \"TOwnerID\" = ?") : std::string()),
+            params);
         int64_t highest = 0;
         for (const auto& row : stored.rows)
             highest = std::max(highest, numberOf(stem, textOf(row[0])));
-        call.tx.execute("INSERT INTO \"TCodeCounter\" (\"TableName\", \"CodeKey\", "
-                        "\"LastNumber\") VALUES (?, ?, ?) ON CONFLICT DO NOTHING",
-                        std::vector<storage::Value>{key[0], key[1], storage::Value(highest)});
+        call.tx.execute(
+            "INSERT INTO \"TCodeCounter\" (\"OwnerID\", \"TableName\", \"CodeKey\", "
+            "\"LastNumber\") VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING",
+            std::vector<storage::Value>{key[0], key[1], key[2], storage::Value(highest)});
     }
     throw Error("表[" + table + "]的单据编号计数器不能使用");
 }
@@ -131,7 +140,7 @@ void assignCodes(WriteCall& call, WrittenRows& rows)
     if (rows.layout->table().isAutoCoding == 0 || rows.column("Code") < 0) return;
     for (WrittenRow& row : rows.rows) {
         const Stem stem = stemOf(call, rows, row);
-        rows.set(row, "Code", codeOf(stem, nextNumber(call, rows.table, stem)));
+        rows.set(row, "Code", codeOf(stem, nextNumber(call, rows, stem)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AccountPostings.h"
 #include "AutoCoding.h"
+#include "RowStore.h"
 #include "StockPostings.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -94,6 +95,32 @@ PostingScope postingScope(WriteCall& call)
                         }};
 }
 
+namespace {
+
+/// Locks the products of every line of the documents, in one order for the whole call (the
+/// documents' postings lock them again, one document after the other): two calls moving
+/// documents that share products wait for each other instead of deadlocking.
+void lockProductsOf(WriteCall& call, const PostingScope& scope, const std::string& table,
+                    const std::vector<std::string>& ids)
+{
+    if (scope.dialect != storage::Dialect::Postgres) return;
+    const schema::DictTable* lines = call.dictionary.findTable(table + "List");
+    if (!lines || call.dictionary.layout(lines->code)->columnIndex("TProductID") < 0) return;
+    const storage::Rows used = queryWhereIn(
+        call.tx,
+        "SELECT DISTINCT \"TProductID\" FROM " + quoted(lines->code) + " WHERE \"ParentID\"", ids);
+    std::vector<std::string> products;
+    for (const auto& row : used.rows)
+        if (!row[0].isNull()) products.push_back(stringOf(row[0]));
+    std::sort(products.begin(), products.end());
+    products.erase(std::unique(products.begin(), products.end()), products.end());
+    // Sorted and locked in sorted pieces: one order however many statements it takes.
+    queryWhereIn(call.tx, "SELECT \"ObjID\" FROM \"TProduct\" WHERE \"ObjID\"", products,
+                 " ORDER BY \"ObjID\" FOR UPDATE");
+}
+
+} // namespace
+
 void changeStatus(WriteCall& call, std::string_view table, std::span<const std::string> objIds,
                   std::string_view field, const std::string& status)
 {
@@ -137,6 +164,7 @@ void changeStatus(WriteCall& call, std::string_view table, std::span<const std::
                     "张单据的状态，请分批选择单据");
 
     PostingScope scope = postingScope(call);
+    lockProductsOf(call, scope, t, ids);
     const std::string select = std::string("SELECT \"TOwnerID\", \"StatusID\", ") +
                                (hasDocStatus ? quoted(docField) : std::string("NULL")) + ", " +
                                (hasCode ? std::string("\"Code\"") : std::string("NULL")) +
@@ -171,6 +199,9 @@ void changeStatus(WriteCall& call, std::string_view table, std::span<const std::
             post(scope, t, id, +1);
         else if (validity && isInvalid(steps[*target].objId) && isPosted(t, posted))
             post(scope, t, id, -1);
+        // A user made invalid is out at once, whatever sessions it holds.
+        if (validity && t == "TUser" && isInvalid(steps[*target].objId))
+            call.service.server.sessions.endSessionsOf(call.tx, id);
     }
 }
 

@@ -58,44 +58,24 @@ std::string partnerOf(WriteCall& call, const WrittenRows& rows, const WrittenRow
 bool insertRows(ServiceCall& call, TParamData& packet)
 {
     const Variant sent = requiredData(packet, "TMaster");
-    const PasswordHashes hashes = hashPasswords(call, packet, true);
+    const PasswordHashes hashes = hashPasswords(call, packet, true, writecallers::InsertSingle);
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
+        requireNoLines(write, rows);
+        requireSharedWriter(write, rows);
         const bool partnerSide =
             requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
                                        writecallers::InsertSingle);
 
         // Rows saved before with the same content are left out; other content is refused.
-        std::vector<std::string> ids;
-        std::vector<std::string> digests;
-        for (const WrittenRow& row : rows.rows) {
-            SaveDigest digest;
-            digest.add(rows, row);
-            digests.push_back(digest.hex());
-            ids.push_back(rows.text(row, "ObjID"));
-        }
-        const auto saved = savedDigests(write.tx, ids);
-        WrittenRows fresh{rows.table, rows.layout, {}};
-        std::vector<std::string> freshDigests;
-        for (std::size_t i = 0; i < rows.rows.size(); ++i) {
-            const auto before = ids[i].empty() ? saved.end() : saved.find(idKey(ids[i]));
-            if (before == saved.end()) {
-                fresh.rows.push_back(std::move(rows.rows[i]));
-                freshDigests.push_back(digests[i]);
-            } else if (before->second != digests[i]) {
-                refuseOtherContent();
-            }
-        }
-        if (fresh.rows.empty()) return;
-        prepareNew(write, fresh, partnerSide);
-        requireNewIds(write, fresh);
-        storePasswords(write, fresh, hashes, true);
-        insertRows(write.tx, fresh);
-        const int64_t now = unixNow();
-        for (std::size_t i = 0; i < fresh.rows.size(); ++i)
-            recordSave(write.tx, fresh.text(fresh.rows[i], "ObjID"), fresh.table, freshDigests[i],
-                       now);
+        FreshRows fresh = claimFreshRows(write, rows);
+        if (fresh.rows.rows.empty()) return;
+        prepareNew(write, fresh.rows, partnerSide);
+        requireNewIds(write, fresh.rows);
+        storePasswords(write, fresh.rows, hashes, true);
+        insertRows(write.tx, fresh.rows);
+        recordUnclaimed(write, fresh);
     });
     return true;
 }
@@ -106,6 +86,8 @@ bool insertDocument(ServiceCall& call, TParamData& packet)
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows master = sentRows(write.dictionary, sentMaster, "TMaster");
         if (master.rows.size() != 1) throw Error("主单据数据为空！");
+        requireNoLines(write, master);
+        requireSharedWriter(write, master);
         const bool partnerSide =
             requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId,
                                        master.table, writecallers::InsertMasterDetail);
@@ -117,19 +99,20 @@ bool insertDocument(ServiceCall& call, TParamData& packet)
         }
 
         SaveDigest digest;
-        digest.addAll(master);
-        if (lines) digest.addAll(*lines);
+        digest.addAll(write, master);
+        if (lines) digest.addAll(write, *lines);
         const std::string hex = digest.hex();
         std::string objId = master.text(master.rows[0], "ObjID");
-        if (!objId.empty()) {
-            const std::vector<std::string> ids = {objId};
-            const auto saved = savedDigests(write.tx, ids);
-            if (!saved.empty()) {
-                if (saved.begin()->second != hex) refuseOtherContent();
+        const bool claimed = !objId.empty();
+        if (claimed) {
+            if (const auto before = claimSave(write, objId, master.table, hex)) {
+                if (*before != hex) refuseOtherContent();
                 // A retry after a lost reply: the answer of the first save.
+                const std::vector<std::string> ids = {objId};
                 packet.SetParamData("TMaster",
                                     storedPacket(write, master.table, ids,
                                                  partnerOf(write, master, master.rows[0])));
+                if (lines) packet.DeleteParam("TDetailInsert");
                 return;
             }
         }
@@ -149,7 +132,7 @@ bool insertDocument(ServiceCall& call, TParamData& packet)
             if (auto sizes = sizeRowsOf(write, *lines)) insertRows(write.tx, *sizes);
         }
         postOnInsert(write, master.table, objId);
-        recordSave(write.tx, objId, master.table, hex, unixNow());
+        if (!claimed) recordSave(write, objId, master.table, hex);
         const std::vector<std::string> ids = {objId};
         packet.SetParamData("TMaster", storedPacket(write, master.table, ids,
                                                     partnerOf(write, master, master.rows[0])));

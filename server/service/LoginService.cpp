@@ -1,5 +1,6 @@
 #include "LoginService.h"
 
+#include "InternalTables.h"
 #include "QueryService.h"
 #include "StatusService.h"
 #include "Values.h"
@@ -21,6 +22,9 @@
 namespace corvo::server {
 
 namespace {
+
+/// How many logins of a process pass between two prunings of the old records.
+constexpr uint64_t PruneEveryLogins = 256;
 
 using storage::Value;
 
@@ -123,6 +127,29 @@ std::string isoDate(int year, const char* monthDay)
     return std::to_string(year) + "-" + monthDay;
 }
 
+/// The user code as the log shows it: printable, one line, at most 30 characters (what a
+/// packet carries there is anybody's).
+std::string loggable(const std::string& code)
+{
+    std::string out;
+    std::size_t i = 0;
+    for (int characters = 0; i < code.size() && characters < 30; ++characters) {
+        const unsigned char c = static_cast<unsigned char>(code[i]);
+        const std::size_t length = c < 0x80 ? 1 : c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 0;
+        bool whole = length > 0 && i + length <= code.size();
+        for (std::size_t k = 1; whole && k < length; ++k)
+            whole = (static_cast<unsigned char>(code[i + k]) & 0xc0) == 0x80;
+        if (!whole || (length == 1 && (c <= 0x20 || c == 0x7f || c == '='))) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        out += code.substr(i, length);
+        i += length;
+    }
+    return i < code.size() ? out + "…" : out;
+}
+
 void addData(TParamData& reply, std::string_view name, TClientDataSet& rows)
 {
     reply.SetParamData(name, rows.Data());
@@ -134,7 +161,7 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
 {
     const std::optional<LoginRequest> request = readRequest(packet);
     if (!request) return false;
-    call.call.user = request->userCode;
+    call.call.user = loggable(request->userCode);
     storage::Database& db = call.server.db;
 
     // Look-ups in a read transaction; the slow hash runs outside any transaction so it never
@@ -190,8 +217,14 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
         auto write = db.begin(storage::TransactionMode::Write);
         Credentials::recordSuccess(*write, userId);
         Credentials::releaseAddress(*write, address);
-        if (!newHash.empty()) Credentials::storeHash(*write, userId, newHash);
+        if (!newHash.empty()) {
+            Credentials::storeHash(*write, userId, newHash);
+            call.server.sessions.endSessionsOf(*write, userId);
+        }
         token = call.server.sessions.create(*write, session, now);
+        // Now and then the records nobody needs any more go: saves too old to be retried,
+        // addresses whose failures no longer count.
+        if (call.server.logins->fetch_add(1) % PruneEveryLogins == 0) pruneOldRecords(*write, now);
         write->commit();
     }
     auto tx = db.begin(storage::TransactionMode::Read);
@@ -244,7 +277,7 @@ bool loginMethod(ServiceCall& call, TParamData& packet)
     addData(reply, "TUserModule", rights);
     tx->commit();
 
-    call.call.setCookie = SessionStore::cookieFor(token);
+    call.call.setCookie = SessionStore::cookieFor(token, call.server.secureCookies);
     packet.SetData(reply.Data());
     return true;
 }

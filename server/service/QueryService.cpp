@@ -51,10 +51,13 @@ Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::D
                 c.text = end == std::string::npos ? std::string() : c.text.substr(end + 1);
                 break;
             }
-    const sql::Statement statement =
-        sql::buildStatement(dict, clauses,
-                            {call.server.db.dialect(), call.session ? call.session->ownerId : "",
-                             partnerNamedIn(call, packet)});
+    const std::string owner = call.session ? call.session->ownerId : "";
+    sql::Statement statement =
+        sql::buildStatement(dict, clauses, {call.server.db.dialect(), owner, {}});
+    // Widened to a partner's side only where the user may take it (the table is known now).
+    const std::string partner = partnerSideOf(call, tx, dict, packet, statement.table);
+    if (!partner.empty())
+        statement = sql::buildStatement(dict, clauses, {call.server.db.dialect(), owner, partner});
     if (call.session) requireReadable(tx, dict, call.session->userId, statement.tables);
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
@@ -220,6 +223,17 @@ std::string partnerNamedIn(ServiceCall& call, TParamData& packet)
     if (!guid || guid->isNull()) return {};
     const std::string text = guid->toString();
     return gbk::equalsIgnoreCase(text, call.session->ownerId) ? std::string() : text;
+}
+
+std::string partnerSideOf(ServiceCall& call, storage::Transaction& tx,
+                          const schema::Dictionary& dictionary, TParamData& packet,
+                          std::string_view table)
+{
+    const std::string named = partnerNamedIn(call, packet);
+    if (named.empty() || !holdsPartnerSideModule(tx, dictionary, call.session->userId, table) ||
+        !isPartnerOfCompany(tx, named, call.session->ownerId))
+        return {};
+    return named;
 }
 
 bool singleTableQuery(ServiceCall& call, TParamData& packet)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ServiceObject.h"
+#include "server/schema/Dictionary.h"
+#include "server/storage/Database.h"
 
 #include <string>
 
@@ -9,6 +11,13 @@ namespace corvo::server {
 /// The partner a partner-side form names in the packet's "TOwnerID" row: a GUID other than the
 /// session's company and the empty GUID; empty otherwise.
 std::string partnerNamedIn(ServiceCall& call, TParamData& packet);
+
+/// The partner whose side a read of `table` may take: the one the packet names, when the user
+/// holds a partner-side module (TypeNo 2) on the table and the company keeps that partner;
+/// empty otherwise (the read stays the company's own).
+std::string partnerSideOf(ServiceCall& call, storage::Transaction& tx,
+                          const schema::Dictionary& dictionary, TParamData& packet,
+                          std::string_view table);
 
 /// Query server, method 1: the packet's "TMaster" row holds the client's clause set; the
 /// reply's "TMaster" row holds the rows (one page or all) with the client's structure.

@@ -69,6 +69,30 @@ private:
 
 } // namespace
 
+bool holdsPartnerSideModule(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                            const std::string& userId, std::string_view table)
+{
+    const std::string document = gbk::upper(documentOf(dictionary, table));
+    const storage::Rows modules = tx.query("SELECT \"ObjID\", \"TMasterName\" FROM \"TModule\" "
+                                           "WHERE \"IsGroup\" = 0 AND \"TypeNo\" = 2");
+    std::set<std::string> candidates;
+    for (const auto& row : modules.rows)
+        if (gbk::upper(text(row[1])) == document) candidates.insert(gbk::upper(text(row[0])));
+    if (candidates.empty()) return false;
+    for (const std::string& held : heldModuleIds(tx, userId))
+        if (candidates.count(held)) return true;
+    return false;
+}
+
+bool isPartnerOfCompany(storage::Transaction& tx, const std::string& organ,
+                        const std::string& ownerId)
+{
+    const storage::Rows rows =
+        tx.query("SELECT 1 FROM \"TOrgan\" WHERE \"ObjID\" = ? AND \"TOwnerID\" = ?",
+                 std::vector<storage::Value>{storage::Value(organ), storage::Value(ownerId)});
+    return !rows.rows.empty();
+}
+
 std::set<std::string> heldModuleIds(storage::Transaction& tx, const std::string& userId)
 {
     std::set<std::string> held;

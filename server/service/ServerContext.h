@@ -25,6 +25,10 @@ struct ServerContext {
     std::shared_ptr<DictionaryCache> dictionaries = std::make_shared<DictionaryCache>();
     /// Failures logged under a number so far.
     std::shared_ptr<std::atomic<uint64_t>> faults = std::make_shared<std::atomic<uint64_t>>(0);
+    /// Logins served so far (old records are pruned every so many).
+    std::shared_ptr<std::atomic<uint64_t>> logins = std::make_shared<std::atomic<uint64_t>>(0);
+    /// The server speaks TLS: the session cookie is sent "Secure".
+    bool secureCookies = false;
 };
 
 /// The message every server class but login answers when the request carries no live session.

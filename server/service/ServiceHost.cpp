@@ -3,6 +3,7 @@
 #include "entity/Error.h"
 #include "remote/Envelope.h"
 #include "remote/TvelDataBlock.h"
+#include "server/storage/Database.h"
 
 #include <algorithm>
 #include <list>
@@ -24,8 +25,7 @@ public:
     {
         if (!TVelDataBlockInterpreter::MayCreateObject(classId)) return false;
         for (const ServiceClass& c : m_host.m_classes)
-            if (c.classId == classId && c.needsSession && !resolveSession(m_host.m_server))
-                throw Error(LoginAgain);
+            if (c.classId == classId && c.needsSession && !session()) throw Error(LoginAgain);
         return true;
     }
 
@@ -66,6 +66,30 @@ public:
     }
 
 private:
+    /// The caller's session; a failure to look it up goes to the log, and the caller, who
+    /// may not have logged in, gets only its number.
+    const Session* session()
+    {
+        try {
+            return resolveSession(m_host.m_server);
+        } catch (const storage::StorageError& e) {
+            throw numbered(e);
+        } catch (const Error&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw numbered(e);
+        }
+    }
+
+    Error numbered(const std::exception& e)
+    {
+        const std::string number = nextFaultNumber(m_host.m_server);
+        if (m_host.m_server.log)
+            m_host.m_server.log(std::string("create-object user=- error ") + number + ": " +
+                                e.what());
+        return faultReply(number);
+    }
+
     ServiceHost& m_host;
     std::mutex m_lock;
     std::list<remote::ObjectId> m_recent; ///< most recently used first

@@ -14,17 +14,26 @@ namespace {
 constexpr int32_t BadParamCount = static_cast<int32_t>(0x8002000E);
 }
 
+std::string nextFaultNumber(ServerContext& server)
+{
+    return std::to_string(::getpid()) + "-" + std::to_string(server.faults->fetch_add(1) + 1);
+}
+
+Error faultReply(const std::string& number)
+{
+    return Error("服务器处理请求时出错，请稍后重试或与系统管理员联系（日志编号：" + number +
+                 "）。");
+}
+
 Error ServiceObject::fault(const char* what, std::string& outcome,
                            const std::function<void()>& log) const
 {
     // The database's words and statement text stay in the log; the user gets the number that
     // finds them there.
-    const std::string number =
-        std::to_string(::getpid()) + "-" + std::to_string(m_server.faults->fetch_add(1) + 1);
+    const std::string number = nextFaultNumber(m_server);
     outcome = "error " + number + ": " + what;
     log();
-    return Error("服务器处理请求时出错，请稍后重试或与系统管理员联系（日志编号：" + number +
-                 "）。");
+    return faultReply(number);
 }
 
 const Session* resolveSession(ServerContext& server)

@@ -47,6 +47,11 @@ struct ServiceClass {
 /// The session of the request being served, looked up once per request.
 const Session* resolveSession(ServerContext& server);
 
+/// The number of a failure of the database or of the server ("PID-N"): the log line carries
+/// the details, the user only the number (faultReply).
+std::string nextFaultNumber(ServerContext& server);
+Error faultReply(const std::string& number);
+
 /// An instance handed to one client. It stays bound to the session that created it, so an
 /// object ID that leaks to another client is of no use there.
 class ServiceObject : public remote::LocalObject {

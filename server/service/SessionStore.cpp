@@ -26,11 +26,19 @@ std::string digest(const std::string& token)
     return toHex(md, sizeof md);
 }
 
+std::string upperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 } // namespace
 
 struct SessionStore::Known {
     struct Entry {
         Session session;
+        int64_t created = 0;
         int64_t lastSeen = 0;  ///< as the database holds it
         int64_t checkedAt = 0; ///< when the database was last asked
     };
@@ -38,8 +46,8 @@ struct SessionStore::Known {
     std::unordered_map<std::string, Entry> byToken;
 };
 
-SessionStore::SessionStore(std::chrono::seconds idleExpiry)
-    : m_idle(idleExpiry), m_known(std::make_shared<Known>())
+SessionStore::SessionStore(std::chrono::seconds idleExpiry, std::chrono::seconds lifetime)
+    : m_idle(idleExpiry), m_lifetime(lifetime), m_known(std::make_shared<Known>())
 {
 }
 
@@ -74,7 +82,7 @@ std::optional<Session> SessionStore::find(storage::Database& db, const std::stri
         if (it != m_known->byToken.end()) {
             const Known::Entry& e = it->second;
             if (now - e.checkedAt < TrustForSeconds && now - e.lastSeen < TouchEverySeconds &&
-                now - e.lastSeen <= m_idle.count())
+                now - e.lastSeen <= m_idle.count() && now - e.created <= m_lifetime.count())
                 return e.session;
             m_known->byToken.erase(it);
         }
@@ -84,15 +92,16 @@ std::optional<Session> SessionStore::find(storage::Database& db, const std::stri
     storage::Rows rows;
     {
         auto tx = db.begin(storage::TransactionMode::Read);
-        rows = tx->query(R"(SELECT "UserID", "UserCode", "OwnerID", "OrganID", "LastSeen"
-                            FROM "TSession" WHERE "Token" = ?)",
+        rows = tx->query(R"(SELECT "UserID", "UserCode", "OwnerID", "OrganID", "LastSeen",
+                            "Created" FROM "TSession" WHERE "Token" = ?)",
                          byKey);
         tx->commit();
     }
     if (rows.rows.empty()) return std::nullopt;
     const auto& r = rows.rows.front();
     const int64_t lastSeen = integerOf(r[4]);
-    if (now - lastSeen > m_idle.count()) {
+    const int64_t created = integerOf(r[5]);
+    if (now - lastSeen > m_idle.count() || now - created > m_lifetime.count()) {
         auto tx = db.begin(storage::TransactionMode::Write);
         tx->execute(R"(DELETE FROM "TSession" WHERE "Token" = ?)", byKey);
         tx->commit();
@@ -109,19 +118,34 @@ std::optional<Session> SessionStore::find(storage::Database& db, const std::stri
     Session session{r[0].toText(), r[1].toText(), r[2].toText(), r[3].toText()};
     std::lock_guard guard(m_known->lock);
     if (m_known->byToken.size() >= MostKnown) m_known->byToken.clear();
-    m_known->byToken[token] = {session, seen, now};
+    m_known->byToken[token] = {session, created, seen, now};
     return session;
 }
 
 void SessionStore::removeExpired(storage::Transaction& tx, int64_t now) const
 {
-    const Value params[] = {Value(now - m_idle.count())};
-    tx.execute(R"(DELETE FROM "TSession" WHERE "LastSeen" < ?)", params);
+    const Value params[] = {Value(now - m_idle.count()), Value(now - m_lifetime.count())};
+    tx.execute(R"(DELETE FROM "TSession" WHERE "LastSeen" < ? OR "Created" < ?)", params);
 }
 
-std::string SessionStore::cookieFor(const std::string& token)
+void SessionStore::endSessionsOf(storage::Transaction& tx, const std::string& userId,
+                                 const std::string& keepToken) const
 {
-    return std::string(CookieName) + "=" + token + "; Path=/; HttpOnly; SameSite=Strict";
+    const Value params[] = {Value(userId),
+                            Value(keepToken.empty() ? std::string() : digest(keepToken))};
+    tx.execute(R"(DELETE FROM "TSession" WHERE UPPER("UserID") = UPPER(?) AND "Token" <> ?)",
+               params);
+    std::lock_guard guard(m_known->lock);
+    std::erase_if(m_known->byToken, [&](const auto& entry) {
+        return entry.first != keepToken &&
+               upperAscii(entry.second.session.userId) == upperAscii(userId);
+    });
+}
+
+std::string SessionStore::cookieFor(const std::string& token, bool secure)
+{
+    return std::string(CookieName) + "=" + token + "; Path=/; HttpOnly; SameSite=Strict" +
+           (secure ? "; Secure" : "");
 }
 
 std::string SessionStore::tokenFromCookieHeader(std::string_view header)

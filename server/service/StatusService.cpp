@@ -203,8 +203,14 @@ bool accountStatement(ServiceCall& call, TParamData& packet)
     TClientDataSet clauseSet;
     clauseSet.SetData(packet.GetParamData("TMaster"));
     const std::vector<sql::Clause> clauses = sql::clausesOf(clauseSet);
-    const std::string partner = partnerNamedIn(call, packet);
+    const std::string named = partnerNamedIn(call, packet);
     return inWriteCall(call, [&](WriteCall& write) {
+        // The partner's side only for a partner-side module, and only of a partner the
+        // company keeps: another company's organisation is never locked, read or rewritten.
+        const std::string partner =
+            partnerSideOf(write.service, write.tx, write.dictionary, packet, "TCheckAccount");
+        if (!named.empty() && partner.empty())
+            throw Error("只能生成本机构往来单位的对帐单，请重新选择对帐企业");
         const sql::Statement statement = sql::buildStatement(
             write.dictionary, clauses,
             {write.service.server.db.dialect(), write.session.ownerId, partner});
@@ -216,6 +222,8 @@ bool accountStatement(ServiceCall& call, TParamData& packet)
         // A partner-side statement is the partner's account of the company.
         const std::string owner = partner.empty() ? write.session.ownerId : partner;
         const std::string organ = period.organ;
+        if (partner.empty() && !isPartnerOfCompany(write.tx, organ, write.session.ownerId))
+            throw Error("只能生成本机构往来单位的对帐单，请重新选择对帐企业");
         if (!partner.empty() && !gbk::equalsIgnoreCase(organ, write.session.ownerId))
             throw Error("供应商对帐单的对帐单位只能是本机构");
 

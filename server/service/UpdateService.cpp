@@ -64,14 +64,6 @@ std::string partnerOf(WriteCall& call, const std::map<std::string, StoredRow>& s
     return {};
 }
 
-/// Refuses a table whose rows are lines of a document: they change through their document.
-void requireNoLines(WriteCall& call, const WrittenRows& rows)
-{
-    const schema::Ownership owner = schema::ownershipOf(call.dictionary, rows.table);
-    if (owner.kind == schema::Ownership::Kind::Through && owner.column == "ParentID")
-        throw Error("明细[" + rows.table + "]只能随单据一起修改。");
-}
-
 struct StatusChange {
     std::string field;
     std::string status;
@@ -116,24 +108,8 @@ void changeRights(WriteCall& call, TParamData& packet)
             deleteWhereIn(call.tx, rows.table, "ObjID", gone);
             continue;
         }
-        std::vector<std::string> digests;
-        for (const WrittenRow& row : rows.rows) {
-            SaveDigest digest;
-            digest.add(rows, row);
-            digests.push_back(digest.hex());
-        }
-        const auto saved = savedDigests(call.tx, idsOf(rows));
-        WrittenRows fresh{rows.table, rows.layout, {}};
-        std::vector<std::string> freshDigests;
-        for (std::size_t i = 0; i < rows.rows.size(); ++i) {
-            const auto before = saved.find(idKey(rows.text(rows.rows[i], "ObjID")));
-            if (before == saved.end()) {
-                fresh.rows.push_back(std::move(rows.rows[i]));
-                freshDigests.push_back(digests[i]);
-            } else if (before->second != digests[i]) {
-                refuseOtherContent();
-            }
-        }
+        FreshRows claimed = claimFreshRows(call, rows);
+        WrittenRows& fresh = claimed.rows;
         setServerColumns(call, fresh, WriteKind::Insert, false);
         requireValues(fresh);
         requireReferences(call, fresh);
@@ -144,9 +120,7 @@ void changeRights(WriteCall& call, TParamData& packet)
             if (!clash.rows.empty()) throw Error("权限记录已经存在，不能重复新增。");
         }
         insertRows(call.tx, fresh);
-        for (std::size_t i = 0; i < fresh.rows.size(); ++i)
-            recordSave(call.tx, fresh.text(fresh.rows[i], "ObjID"), fresh.table, freshDigests[i],
-                       unixNow());
+        recordUnclaimed(call, claimed);
     }
 }
 
@@ -159,6 +133,16 @@ std::map<std::string, StoredRow> documentLines(WriteCall& call, const WrittenRow
     for (const auto& [id, row] : stored)
         if (!documents.count(idKey(row.parent))) throw Error("明细不属于本单据，不能修改。");
     return stored;
+}
+
+/// Whether the client sent any of the line's size quantities (Size1 … Size20).
+bool sentSizes(const WrittenRows& lines, const WrittenRow& line)
+{
+    for (int n = 1; n <= 20; ++n) {
+        const int at = lines.column("Size" + std::to_string(n));
+        if (at >= 0 && line.sent[static_cast<std::size_t>(at)]) return true;
+    }
+    return false;
 }
 
 void deleteSizes(WriteCall& call, const WrittenRows& lines, const std::vector<std::string>& ids)
@@ -196,14 +180,12 @@ void changeLines(WriteCall& call, TParamData& packet, const WrittenRows& masters
         for (WrittenRow& line : lines.rows)
             lines.keep(line, "ParentID");
         replaceRows(call, lines);
-        const std::vector<std::string> ids = idsOf(lines);
-        deleteSizes(call, lines, ids);
-        if (lines.column("Size1") >= 0) {
-            // The size rows follow the line's sizes; a line that sent none keeps its own.
-            WrittenRows sized{lines.table, lines.layout, {}};
-            for (const WrittenRow& line : lines.rows)
-                if (line.sent[static_cast<std::size_t>(lines.column("Size1"))])
-                    sized.rows.push_back(line);
+        // The size rows follow the sizes a line sent; a line that sent none keeps its own.
+        WrittenRows sized{lines.table, lines.layout, {}};
+        for (const WrittenRow& line : lines.rows)
+            if (sentSizes(lines, line)) sized.rows.push_back(line);
+        if (!sized.rows.empty()) {
+            deleteSizes(call, sized, idsOf(sized));
             if (auto sizes = sizeRowsOf(call, sized)) insertRows(call.tx, *sizes);
         }
     }
@@ -241,11 +223,12 @@ void changeLines(WriteCall& call, TParamData& packet, const WrittenRows& masters
 bool updateRows(ServiceCall& call, TParamData& packet)
 {
     const Variant sent = requiredData(packet, "TMaster");
-    const PasswordHashes hashes = hashPasswords(call, packet, false);
+    const PasswordHashes hashes = hashPasswords(call, packet, false, writecallers::UpdateSingle);
     inWriteCall(call, [&](WriteCall& write) {
         WrittenRows rows = sentRows(write.dictionary, sent, "TMaster");
         if (rows.rows.empty()) throw Error("主单据数据为空！");
         requireNoLines(write, rows);
+        requireSharedWriter(write, rows);
         const bool partnerSide =
             requireWritablePartnerSide(write.tx, write.dictionary, write.session.userId, rows.table,
                                        writecallers::UpdateSingle);
@@ -282,6 +265,7 @@ bool updateDocument(ServiceCall& call, TParamData& packet)
         WrittenRows masters = sentRows(write.dictionary, packet.GetParamData("TMaster"), "TMaster");
         if (masters.rows.empty()) throw Error("主单据数据为空！");
         requireNoLines(write, masters);
+        requireSharedWriter(write, masters);
         const std::vector<std::string> ids = idsOf(masters);
         const std::vector<StatusChange> changes = statusChanges(packet);
         std::map<std::string, StoredRow> stored;

@@ -1,5 +1,6 @@
 #include "WriteRules.h"
 
+#include "InternalTables.h"
 #include "RowStore.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -110,6 +111,30 @@ bool isPartnerOf(WriteCall& call, const std::string& organ)
 
 } // namespace
 
+void requireNoLines(WriteCall& call, const WrittenRows& rows)
+{
+    const schema::Ownership owner = schema::ownershipOf(call.dictionary, rows.table);
+    if (owner.kind == schema::Ownership::Kind::Through && owner.column == "ParentID")
+        throw Error("明细[" + rows.table + "]不能单独保存，只能随单据一起修改。");
+}
+
+void requireSharedWriter(WriteCall& call, const WrittenRows& rows)
+{
+    if (schema::ownershipOf(call.dictionary, rows.table).kind != schema::Ownership::Kind::Shared)
+        return;
+    if (!gbk::equalsIgnoreCase(call.session.ownerId, installationOwner(call.tx)))
+        throw Error("表[" + rows.table +
+                    "]由所有机构共用，只能由系统的主机构修改，请与系统管理员联系。");
+}
+
+void lockKey(WriteCall& call, const std::string& key)
+{
+    // SQLite's one writer already runs write calls one after the other.
+    if (call.service.server.db.dialect() != storage::Dialect::Postgres) return;
+    call.tx.query("SELECT 1 FROM (SELECT pg_advisory_xact_lock(hashtext(CAST(? AS text)))) AS l",
+                  std::vector<storage::Value>{storage::Value(key)});
+}
+
 std::string idKey(std::string_view objId)
 {
     return gbk::upper(objId);
@@ -174,6 +199,25 @@ void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool p
             }
         }
     }
+}
+
+std::vector<char> serverDecidedColumns(WriteCall& call, const WrittenRows& rows)
+{
+    const schema::TableLayout& layout = *rows.layout;
+    const bool author = userIsAuthor(call, rows);
+    const bool autoCoded = layout.table().isAutoCoding != 0;
+    const bool user = gbk::equalsIgnoreCase(rows.table, "TUser");
+    std::vector<char> decided(layout.columns().size(), 0);
+    if (!decided.empty()) decided[0] = 1;
+    for (std::size_t i = 1; i < layout.columns().size(); ++i) {
+        const schema::LayoutColumn& column = layout.columns()[i];
+        decided[i] = isCode(column, "ObjID") || isCode(column, "ParentID") ||
+                     isCode(column, "CreateDate") || isCode(column, "StatusID") ||
+                     (author && isCode(column, "TUserID")) ||
+                     (autoCoded && isCode(column, "Code")) ||
+                     (user && isCode(column, "PassWord")) || isDocumentStatus(column);
+    }
+    return decided;
 }
 
 void requireValues(const WrittenRows& rows)
@@ -251,6 +295,9 @@ std::map<std::string, StoredRow> storedRows(WriteCall& call, const WrittenRows& 
         });
         tail = " AND " + scope.condition(rows.table, "t");
     }
+    // Locked until the call ends: a verify racing this change waits, or this change waits
+    // for the verify and then finds the document verified.
+    if (call.service.server.db.dialect() == storage::Dialect::Postgres) tail += " FOR UPDATE OF t";
     const storage::Rows found = queryWhereIn(call.tx, select, objIds, tail, {}, after);
     for (const auto& row : found.rows) {
         StoredRow stored;
@@ -362,6 +409,7 @@ void requireUnique(WriteCall& call, const WrittenRows& rows)
         const std::string refusal =
             "“" + names + "”为“" + shown + "”的记录已经存在，不能重复保存。";
         if (!inCall.insert(joined).second) throw Error(refusal);
+        lockKey(call, "unique:" + rows.table + '\x1e' + call.session.ownerId + '\x1e' + joined);
         params.push_back(row.values[static_cast<std::size_t>(objId)]);
         schema::OwnerScope scope(call.dictionary, call.session.ownerId, {}, [&](storage::Value v) {
             params.push_back(std::move(v));
@@ -375,6 +423,28 @@ void requireUnique(WriteCall& call, const WrittenRows& rows)
                           params);
         if (!found.rows.empty()) throw Error(refusal);
     }
+    requireOrganCodesFree(call, rows);
+}
+
+void requireOrganCodesFree(WriteCall& call, const WrittenRows& rows)
+{
+    // The login finds an organisation by its code among all companies: a code that logs in
+    // must be one in the whole database. The refusal reads as for a code of the company's own.
+    if (rows.table != "TOrgan" || rows.column("Code") < 0) return;
+    for (const WrittenRow& row : rows.rows) {
+        const std::string code = rows.text(row, "Code");
+        if (code.empty()) continue;
+        lockKey(call, "organ-code:" + code);
+        const storage::Rows found = call.tx.query(
+            "SELECT 1 FROM \"TOrgan\" WHERE \"Code\" = ? AND \"ObjID\" <> ?",
+            std::vector<storage::Value>{storage::Value(code), rows.value(row, "ObjID")});
+        if (!found.rows.empty()) throw Error(organCodeTaken(code));
+    }
+}
+
+std::string organCodeTaken(const std::string& code)
+{
+    return "“机构代码”为“" + code + "”的记录已经存在，不能重复保存。";
 }
 
 void requireParamsChangeable(WriteCall& call, const WrittenRows& rows, WriteKind kind)

@@ -19,6 +19,12 @@ enum class WriteKind { Insert, Update };
 /// and Code when the table is coded by the server, as they are stored.
 void setServerColumns(WriteCall& call, WrittenRows& rows, WriteKind kind, bool partnerSide);
 
+/// By layout position, the columns of a new row the server decides whatever the client sent
+/// (as setServerColumns sets them, with the first column and the ObjID and ParentID of lines),
+/// and TUser's PassWord, which is never stored as sent. TOwnerID is not among them: a
+/// partner-side row names its partner there.
+std::vector<char> serverDecidedColumns(WriteCall& call, const WrittenRows& rows);
+
 /// Refuses a row that leaves a required column empty ("[caption]不能为空").
 void requireValues(const WrittenRows& rows);
 
@@ -56,12 +62,33 @@ void requireChangeable(WriteCall& call, std::string_view table, const StoredRow&
 /// dictionary marks unique (IsUnique 1, together one key, as the batch entry compares them).
 void requireUnique(WriteCall& call, const WrittenRows& rows);
 
+/// Refuses an organisation code another organisation of any company holds (a unique index
+/// backs it against concurrent saves); requireUnique includes it.
+void requireOrganCodesFree(WriteCall& call, const WrittenRows& rows);
+/// The refusal of an organisation code already held.
+std::string organCodeTaken(const std::string& code);
+
 /// The other parameters' own rules: the status lists are the system's and change with no save;
 /// a locked row (AllowEdit 0) keeps its code, name and position.
 void requireParamsChangeable(WriteCall& call, const WrittenRows& rows, WriteKind kind);
 
 /// The first status (lowest DispOrder) of a status type; empty when the type has none.
 const std::string& firstStatusOf(WriteCall& call, const std::string& type);
+
+/// Refuses rows of a table whose rows are lines of a document (ParentID naming it): they are
+/// stored and changed only with their document.
+void requireNoLines(WriteCall& call, const WrittenRows& rows);
+
+/// Refuses a write of a table every company shares (the dictionary, modules and their groups,
+/// translations, the manual) by any company but the installation's own (the first company
+/// init or init-demo made, recorded in TInstallation): one company's change would change what
+/// every company sees and may do.
+void requireSharedWriter(WriteCall& call, const WrittenRows& rows);
+
+/// Holds a lock named by `key` until the call's transaction ends, so that calls of several
+/// server processes checking the same key (a unique code, an organisation code) run their
+/// check one after the other and the later one sees what the earlier one stored.
+void lockKey(WriteCall& call, const std::string& key);
 
 /// ObjID texts compared as the storage compares them: upper-cased.
 std::string idKey(std::string_view objId);

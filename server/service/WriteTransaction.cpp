@@ -1,11 +1,16 @@
 #include "WriteTransaction.h"
 
+#include "InternalTables.h"
+#include "ReadRights.h"
+#include "WriteRights.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/TClientDataSet.h"
 #include "entity/TParamData.h"
 #include "server/schema/Ownership.h"
 #include "server/schema/TableReader.h"
+
+#include <set>
 
 namespace corvo::server {
 
@@ -15,8 +20,18 @@ void inWriteCall(ServiceCall& call, const std::function<void(WriteCall&)>& work)
     auto tx = call.server.db.begin(storage::TransactionMode::Write);
     const auto dictionary = call.server.dictionaries->get(*tx);
     WriteCall write{call, *call.session, *dictionary, *tx, DateTime::now()};
-    work(write);
-    tx->commit();
+    try {
+        work(write);
+        tx->commit();
+    } catch (const storage::StorageError& e) {
+        // A unique index refused what the checks let pass (a save of another server process
+        // got there first): the refusal the checks give.
+        const std::string what = e.what();
+        if (what.find(OrganCodeIndex) != std::string::npos ||
+            what.find("TOrgan.Code") != std::string::npos)
+            throw Error("“机构代码”已经存在，不能重复保存。");
+        throw;
+    }
 }
 
 Variant storedPacket(WriteCall& call, const std::string& table, std::span<const std::string> objIds,
@@ -53,9 +68,11 @@ Variant requiredData(TParamData& packet, std::string_view name)
     return packet.GetParamData(name);
 }
 
-PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers)
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers,
+                             std::span<const std::string_view> formClasses)
 {
     PasswordHashes hashes;
+    if (!call.session) throw Error(LoginAgain);
     if (!packet.ParamExists("TMaster")) return hashes;
     TClientDataSet rows;
     rows.SetData(packet.GetParamData("TMaster"));
@@ -63,13 +80,41 @@ PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUser
         return hashes;
     const int password = rows.FieldIndexOf("PassWord");
     if (password < 0 && !newUsers) return hashes;
+    std::set<std::string> wanted;
     for (rows.First(); !rows.Eof(); rows.Next()) {
         const std::string encoded = password < 0 ? std::string() : rows.Fields(password).AsString();
-        if ((newUsers || !encoded.empty()) && !hashes.count(encoded))
-            hashes.emplace(encoded, call.server.credentials.hash(encoded));
+        if (newUsers || !encoded.empty()) wanted.insert(encoded);
+        if (wanted.size() > MaxPasswordsPerCall)
+            throw Error("一次最多设置" + std::to_string(MaxPasswordsPerCall) +
+                        "个用户的密码，请分批保存。");
     }
+    if (wanted.empty()) return hashes;
+    {
+        // The hashes are slow on purpose: only for a user who may write users at all.
+        auto tx = call.server.db.begin(storage::TransactionMode::Read);
+        const auto dictionary = call.server.dictionaries->get(*tx);
+        requireWritable(*tx, *dictionary, call.session->userId, "TUser", formClasses);
+        tx->commit();
+    }
+    for (const std::string& encoded : wanted)
+        hashes.emplace(encoded, call.server.credentials.hash(encoded));
     return hashes;
 }
+
+namespace {
+
+/// Refuses to set the password of a user who holds a module the caller does not: the caller
+/// could log in as that user and do more than it may.
+void requireMayChangePassword(WriteCall& call, const std::string& userId)
+{
+    if (gbk::equalsIgnoreCase(userId, call.session.userId)) return;
+    const std::set<std::string> mine = heldModuleIds(call.tx, call.session.userId);
+    for (const std::string& module : heldModuleIds(call.tx, userId))
+        if (!mine.count(module))
+            throw Error("您不能修改权限比您多的用户的密码，请与系统管理员联系！");
+}
+
+} // namespace
 
 void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& hashes, bool newUsers)
 {
@@ -84,9 +129,15 @@ void storePasswords(WriteCall& call, WrittenRows& rows, const PasswordHashes& ha
             rows.keep(row, "PassWord");
             continue;
         }
+        const std::string userId = rows.text(row, "ObjID");
+        if (!newUsers) requireMayChangePassword(call, userId);
         const auto hash = hashes.find(gbk::fromUtf8(encoded));
-        if (hash != hashes.end())
-            Credentials::storeHash(call.tx, rows.text(row, "ObjID"), hash->second);
+        if (hash == hashes.end()) continue;
+        Credentials::storeHash(call.tx, userId, hash->second);
+        // Whoever held the old password is out; the caller keeps the session it works in.
+        if (!newUsers)
+            call.service.server.sessions.endSessionsOf(call.tx, userId,
+                                                       call.service.call.sessionToken);
     }
 }
 

@@ -30,9 +30,13 @@ Variant requiredData(TParamData& packet, std::string_view name);
 
 /// Password hashes of the TUser rows' PassWord texts (for `newUsers` the empty one too), made
 /// before the transaction opens (the hash is slow on purpose; nothing slow may hold the write
-/// lock), by the encoded text.
+/// lock), by the encoded text. Nothing is hashed before the user's right to write users with
+/// one of `formClasses` is checked (in a read transaction), and one call hashes at most
+/// MaxPasswordsPerCall passwords.
 using PasswordHashes = std::map<std::string, std::string>;
-PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers);
+inline constexpr std::size_t MaxPasswordsPerCall = 20;
+PasswordHashes hashPasswords(ServiceCall& call, TParamData& packet, bool newUsers,
+                             std::span<const std::string_view> formClasses);
 
 /// Stores the hash of every TUser row's PassWord as that user's password; the column itself
 /// keeps nothing. A new user without one gets the empty password (the client encodes an empty

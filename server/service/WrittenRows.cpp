@@ -53,6 +53,8 @@ WrittenRows sentRows(const schema::Dictionary& dictionary, const Variant& packet
     if (!dictTable)
         throw Error("数据[" + std::string(what) + "]的表[" + gbk::display(table) + "]不存在");
 
+    if (static_cast<std::size_t>(rows.RecordCount()) > MaxRowsPerWrite)
+        throw Error("一次最多保存" + std::to_string(MaxRowsPerWrite) + "行数据，请分批保存。");
     WrittenRows out;
     out.table = dictTable->code;
     out.layout = dictionary.layout(dictTable->code);

@@ -42,9 +42,13 @@ struct WrittenRows {
     }
 };
 
-/// The rows of a data packet: the table its first field names, every field a column of that
-/// table, each value checked and converted as the column stores it. Joined display columns
-/// are read by nobody and dropped. Throws corvo::Error naming the table and column, or
+/// The most rows one packet row of a write call may carry.
+inline constexpr std::size_t MaxRowsPerWrite = 10000;
+
+/// The rows of a data packet (at most MaxRowsPerWrite): the table its first field names, every
+/// field a column of that table, each value checked and converted as the column stores it. Joined
+/// display columns are read by nobody and dropped. Throws corvo::Error naming the table and column,
+/// or
 /// "[what]的表[table]不存在" when the first field names no table.
 WrittenRows sentRows(const schema::Dictionary& dictionary, const Variant& packet,
                      std::string_view what);

@@ -388,6 +388,40 @@ TEST_P(StatusServices, WritesNeedTheFormsModuleAndTheCompanysOwnDocuments)
               "一次最多修改10000张单据的状态，请分批选择单据");
 }
 
+TEST_P(StatusServices, StatementsReachOnlyTheCompanysOwnPartners)
+{
+    std::string out;
+    ASSERT_EQ(runServerCommand({"init-demo", "--db", url, "--company", "ACME"}, &out), 0) << out;
+    StatusClient acme(server->url(), "ACME", "admin");
+    const std::string demoSupplier = admin->organId("GY001");
+    const std::string demoCustomer = admin->organId("KH002");
+    auto statement = [&](const std::string& organ, const std::string& packetOwner) {
+        TSQLAdder adder;
+        acme.registry.SelectTableFields("TCheckAccount");
+        adder.BuildQuery(&acme.registry.EntityByName("TDictField"), "AllPage", "", "");
+        adder.AddClause("where", "(TCheckAccount.TOrganID = '" + organ + "')");
+        adder.AddClause("where",
+                        "(TCheckAccount.HappenDate  between '2000-01-01' and '" + today + "')");
+        TParamData packet(paramkind::Data);
+        packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
+        packet.SetParamValue("TOwnerID", Variant(packetOwner));
+        packet.SetParamData("TMaster", adder.Data());
+        return acme.call(app::VerifyAccount, app::verify::AccountStatement, packet);
+    };
+    const Rows before = admin->query("TCheckAccount");
+    // Another company's supplier as the partner side, another company's customer as the
+    // partner: neither is locked, read nor rewritten.
+    EXPECT_NE(statement(acme.owner, demoSupplier).find("只能生成本机构往来单位的对帐单"),
+              std::string::npos);
+    EXPECT_NE(statement(demoCustomer, acme.owner).find("只能生成本机构往来单位的对帐单"),
+              std::string::npos);
+    const Rows after = admin->query("TCheckAccount");
+    EXPECT_EQ(after->RecordCount(), before->RecordCount());
+    // The company's own partners still make statements, from either side.
+    EXPECT_EQ(statement(acme.organId("ACME-KH002"), acme.owner), "(no error)");
+    EXPECT_EQ(statement(acme.owner, acme.organId("ACME-GY001")), "(no error)");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StatusServices,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          [](const auto& info) {

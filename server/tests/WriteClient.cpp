@@ -44,7 +44,8 @@ bool WriteClient::call(std::string_view classGuid, int method, TParamData& packe
 }
 
 std::unique_ptr<TClientDataSet> WriteClient::rows(const std::string& table,
-                                                  const std::string& where)
+                                                  const std::string& where,
+                                                  const std::string& packetOwner)
 {
     TSQLAdder adder;
     m_registry.SelectTableFields(table);
@@ -53,6 +54,7 @@ std::unique_ptr<TClientDataSet> WriteClient::rows(const std::string& table,
     TParamData packet(paramkind::Data);
     packet.SetParamValue(param::AppName, Variant(param::AppNameValue));
     packet.SetParamData("TMaster", adder.Data());
+    if (!packetOwner.empty()) packet.SetParamValue("TOwnerID", Variant(packetOwner));
     if (!remote::CallServer(m_conn, app::Query, app::query::SingleTable, packet))
         throw std::runtime_error("query refused: " + table);
     auto out = std::make_unique<TClientDataSet>();

@@ -24,8 +24,10 @@ public:
     std::unique_ptr<TClientDataSet> blank(const std::string& table);
     /// Calls a method; true/false as the server answered; an error reply raises.
     bool call(std::string_view classGuid, int method, TParamData& packet);
-    /// The rows of the table matching a condition (every column), through query method 1.
-    std::unique_ptr<TClientDataSet> rows(const std::string& table, const std::string& where);
+    /// The rows of the table matching a condition (every column), through query method 1;
+    /// `packetOwner` goes in the packet's TOwnerID, as a partner-side form sends its partner.
+    std::unique_ptr<TClientDataSet> rows(const std::string& table, const std::string& where,
+                                         const std::string& packetOwner = {});
 
     std::string userId;
     std::string ownerId;

@@ -155,6 +155,18 @@ storage::Value toStorage(const Variant& value, const LayoutColumn& column, std::
     case FieldType::BCD: {
         auto d = decimalValue(value, column.field.scale);
         if (!d) refuse(table, column, "的值" + shown(value, encoding) + "不是有效的数值");
+        // The column's precision counts every digit, those after the point included.
+        const int precision = column.field.prec;
+        if (precision > 0 && precision < 19) {
+            int64_t bound = 1;
+            for (int i = 0; i < precision; ++i)
+                bound *= 10;
+            if (d->units >= bound || d->units <= -bound)
+                refuse(table, column,
+                       "的值" + shown(value, encoding) + "超出范围（最多" +
+                           std::to_string(precision - column.field.scale) + "位整数、" +
+                           std::to_string(column.field.scale) + "位小数）");
+        }
         return *d;
     }
     case FieldType::DateTime: {

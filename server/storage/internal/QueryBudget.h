@@ -56,4 +56,13 @@ private:
     std::size_t m_bytes = 0;
 };
 
+/// The bounds a transaction's fetches count against: a write transaction's reads serve its own
+/// work (the stored lines a verify books), which its call's row cap bounds, so only the
+/// statement time applies to them.
+inline QueryLimits budgetOf(TransactionMode mode, QueryLimits limits)
+{
+    if (mode == TransactionMode::Write) limits.rows = limits.bytes = 0;
+    return limits;
+}
+
 } // namespace corvo::server::storage::internal

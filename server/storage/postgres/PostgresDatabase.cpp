@@ -111,7 +111,7 @@ bool succeeded(const PGresult* result)
 class PostgresTransaction final : public Transaction {
 public:
     PostgresTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits)
-        : m_lease(std::move(lease)), m_budget(limits)
+        : m_lease(std::move(lease)), m_budget(internal::budgetOf(mode, limits))
     {
         const char* begin = mode == TransactionMode::Write ? "BEGIN" : "BEGIN READ ONLY";
         Result result(PQexec(m_lease->handle(), begin));

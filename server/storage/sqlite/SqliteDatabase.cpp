@@ -315,7 +315,7 @@ public:
     SqliteTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits,
                       std::shared_ptr<std::timed_mutex> writer)
         : m_writerMutex(std::move(writer)), m_writer(*m_writerMutex, std::defer_lock),
-          m_lease(std::move(lease)), m_budget(limits)
+          m_lease(std::move(lease)), m_budget(internal::budgetOf(mode, limits))
     {
         if (mode == TransactionMode::Write &&
             !m_writer.try_lock_for(std::chrono::milliseconds(BusyTimeoutMs)))
