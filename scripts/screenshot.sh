@@ -16,11 +16,25 @@ mkdir -p "$out"
 work=$(mktemp -d)
 pids=()
 cleanup() {
+    cp "$work/server.log" "$out/server.log" 2>/dev/null || true
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+shot() { scrot -o -p "$out/$1"; }   # the pointer is part of what the user sees
+# A window by its title, waited for at most 30 s: a step that went wrong stops the run with the
+# screen as it was (stuck.png) instead of waiting for ever.
+find_window() {
+    local id
+    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -n 1) || true
+    if [ -z "$id" ]; then
+        echo "screenshot.sh: no window \"$1\" within 30 s; see $out/stuck.png" >&2
+        shot stuck.png
+        return 1
+    fi
+    echo "$id"
+}
 
 "$build/bin/corvo-server" init-demo --db "sqlite:$work/demo.db" >/dev/null
 "$build/bin/corvo-server" serve --listen 127.0.0.1:0 --db "sqlite:$work/demo.db" \
@@ -43,7 +57,7 @@ export CORVO_HOME=$work/client
 "$build/bin/corvo" &
 pids+=($!)
 
-window=$(xdotool search --sync --name "用户登陆" | head -n 1)
+window=$(find_window "用户登陆")
 xdotool windowfocus --sync "$window"
 sleep 0.5
 xdotool type --delay 60 "demo"
@@ -52,11 +66,10 @@ xdotool type --delay 60 "admin"
 xdotool key Tab
 xdotool type --delay 60 "admin"
 sleep 0.3
-shot() { scrot -o -p "$out/$1"; }   # the pointer is part of what the user sees
 shot 1-login.png
 xdotool key Return   # Enter moves to the log-in button
 xdotool key space    # which the space bar presses
-message=$(xdotool search --sync --name "提示信息" | head -n 1)
+message=$(find_window "提示信息")
 eval "$(xdotool getwindowgeometry --shell "$message")"
 xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 3))   # over the memo
 sleep 1
@@ -206,19 +219,29 @@ shot 16d-statement.png
 admin=$main
 "$build/bin/corvo" &
 pids+=($!)
-window=$(xdotool search --sync --name "用户登陆" | head -n 1)
-xdotool windowfocus --sync "$window"
-sleep 0.5
-xdotool type --delay 60 "ls"; xdotool key Tab
-xdotool type --delay 60 "clerk"; xdotool key Tab
-xdotool type --delay 60 "clerk"
-xdotool key Return; xdotool key space
-message=$(xdotool search --sync --name "提示信息" | head -n 1)
-xdotool windowfocus --sync "$message"
-xdotool key Return
-sleep 1.5
-clerk=$(xdotool search --name "^Corvo$" | grep -v "^$admin$" | head -n 1)
-xdotool windowactivate --sync "$clerk"
+window=$(find_window "用户登陆")
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# Without a window manager the new window does not take the keyboard by itself: each box is
+# clicked, and the user code the first client left in the local files is replaced.
+xdotool mousemove --sync $((X + 314)) $((Y + 93)) click 1
+xdotool key ctrl+a; xdotool type --delay 60 "ls"
+xdotool mousemove --sync $((X + 314)) $((Y + 123)) click --repeat 3 1
+xdotool key ctrl+a; xdotool type --delay 60 "clerk"
+xdotool mousemove --sync $((X + 314)) $((Y + 153)) click 1
+xdotool key ctrl+a; xdotool type --delay 60 "clerk"
+sleep 0.3
+shot 17a-clerk-login.png
+xdotool mousemove --sync $((X + 274)) $((Y + 194)) click 1   # 登陆
+sleep 2   # a store's messages may all be in the banner: the dialog is closed only when shown
+message=$(xdotool search --onlyvisible --name "提示信息" | head -n 1) || true
+if [ -n "$message" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$message")"
+    xdotool mousemove --sync $((X + 8)) $((Y + 8)) click 1
+    xdotool key Return
+    sleep 1.5
+fi
+clerk=$(xdotool search --onlyvisible --name "^Corvo$" | grep -v "^$admin$" | head -n 1)
+xdotool windowraise "$clerk" || true
 eval "$(xdotool getwindowgeometry --shell "$clerk")"
 xdotool mousemove --sync $((X + 53)) "$(row 1)" click 1    # the arrow of 销售日报
 sleep 0.5
@@ -254,4 +277,41 @@ shot 20-daily-report-saved.png
 kill "${pids[-1]}"
 sleep 1
 
-echo "saved in $out: 1-login 2-messages 2b-messages-menu 3-main-window 4-collated-query 5-print-preview 6-insert-order 7-product-picker 8-order-lines 9-order-saved 10-update-order-list 11-update-order-changed 12-update-order-saved 13-verify-order-list 14-verify-order-done 15-invalidate-order-list 16-invalidate-order-done 16b-stock-query 16c-sales-summary 16d-statement 17-size-picker 18-size-entry 19-daily-report-sizes 20-daily-report-saved"
+# Back in the administrator's window: the tree folded by "--", then 销售管理 > 销售日报.
+xdotool windowactivate --sync "$admin" || true
+eval "$(xdotool getwindowgeometry --shell "$admin")"
+xdotool mousemove --sync $((X + 207)) $((Y + 97)) click 1   # --
+sleep 0.5
+shot 21a-admin-folded.png
+xdotool mousemove --sync $((X + 33)) "$(row 1)" click 1
+sleep 0.5
+xdotool mousemove --sync $((X + 53)) "$(row 2)" click 1
+sleep 0.5
+shot 21b-admin-daily.png
+
+# Back in the administrator's window, 系统管理 opened at the bottom of the tree: 用户权限 with a
+# right granted by key (a module picked in the grid, Insert grants it to the user picked in
+# the rights tree) and saved, then 其他参数 and 操作手册.
+xdotool windowactivate --sync "$admin"
+eval "$(xdotool getwindowgeometry --shell "$admin")"
+xdotool mousemove --sync $((X + 33)) "$(row 24)" click 1   # the arrow of 系统管理
+sleep 0.5
+xdotool mousemove --sync $((X + 110)) "$(row 25)" click 1  # 用户权限
+sleep 2
+shot 21-user-rights.png
+xdotool mousemove --sync $((X + 300)) $((Y + 140)) click 1  # a user of the rights tree
+xdotool mousemove --sync $((X + 600)) $((Y + 200)) click 1  # a module of the grid
+xdotool key Insert                                          # granted to that user
+sleep 0.5
+shot 22-user-rights-granted.png
+xdotool mousemove --sync $((X + 913)) $((Y + 656)) click 1  # 保存
+sleep 1.5
+shot 23-user-rights-saved.png
+xdotool mousemove --sync $((X + 110)) "$(row 26)" click 1  # 其他参数
+sleep 1.5
+shot 24-other-parameters.png
+xdotool mousemove --sync $((X + 110)) "$(row 30)" click 1  # 操作手册
+sleep 1.5
+shot 25-manual.png
+
+echo "saved in $out:" $(cd "$out" && ls -- *.png | sort -V)
