@@ -22,6 +22,9 @@ namespace corvo::forms::test {
 
 class BusinessTest : public ::testing::Test {
 protected:
+    // The local files a test reads are the login's: it comes first even when the test runs
+    // alone, as CTest runs every test.
+    void SetUp() override { LoginSession::instance(); }
     void TearDown() override { platform::setModalInterceptor({}); }
 
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)

@@ -55,6 +55,9 @@ using Amounts = std::array<long, 21>;
 
 class SizeFormTest : public ::testing::Test {
 protected:
+    // The local files a test reads are the login's: it comes first even when the test runs
+    // alone, as CTest runs every test.
+    void SetUp() override { LoginSession::instance(); }
     void TearDown() override { platform::setModalInterceptor({}); }
 
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)

@@ -18,6 +18,9 @@ namespace corvo::forms::test {
 
 class AppFormTest : public ::testing::Test {
 protected:
+    // The local files a test reads are the login's: it comes first even when the test runs
+    // alone, as CTest runs every test.
+    void SetUp() override { LoginSession::instance(); }
     std::unique_ptr<TFrmApp> open(const char* table, int panelWidth = 980)
     {
         auto form = std::make_unique<TFrmApp>(&LoginSession::instance().login());
