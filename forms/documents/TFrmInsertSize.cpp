@@ -4,6 +4,7 @@
 #include "controls/TInputControlList.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
+#include "entity/Guid.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
 #include "forms/reports/SizeForms.h"
@@ -20,31 +21,10 @@
 #include <QScopeGuard>
 
 namespace corvo::forms {
-namespace {
-
-constexpr const char* EmptyGuid = "{00000000-0000-0000-0000-000000000000}";
-
-bool hasProduct(TClientDataSet& lines)
-{
-    return lines.Active() && !lines.IsEmpty() && lines.FindField("TProductID") &&
-           !gbk::trim(lines.FieldByName("TProductID").AsString()).empty();
-}
-
-bool isSizeField(const std::string& field)
-{
-    return field.size() > 4 && gbk::startsWithIgnoreCase(field, "Size");
-}
-
-} // namespace
-
 TFrmInsertSize::TFrmInsertSize(QWidget* owner) : TFrmInsertMD(owner)
 {
     setObjectName(QStringLiteral("FrmInsertSize"));
-    m_sum = internal::makeButton(&pnlBottomMiddle(), "mbtSum", "重新计算");
-    if (auto* row = qobject_cast<QHBoxLayout*>(pnlBottomMiddle().layout()))
-        row->insertWidget(row->indexOf(&mbtDetailDel()) + 1, m_sum);
-    setTabOrder(&mbtDetailAdd(), m_sum);
-    setTabOrder(m_sum, &mbtDetailDel());
+    m_sum = internal::addSumButton(pnlBottomMiddle(), mbtDetailAdd(), mbtDetailDel());
 
     // The size document's own line buttons replace the generic ones.
     disconnect(&mbtDetailAdd(), nullptr, this, nullptr);
@@ -58,7 +38,7 @@ TFrmInsertSize::TFrmInsertSize(QWidget* owner) : TFrmInsertMD(owner)
             [this](int, int column) {
                 if (!m_handlers) return;
                 TCustomEntity& lines = registry().EntityByName(param::TDetail);
-                if (isSizeField(internal::ColumnField(dgeDetail(), column)))
+                if (internal::isSizeField(internal::ColumnField(dgeDetail(), column)))
                     if (const auto sum = SizeSum(lines); sum && lines.FindField("Quantity"))
                         SetFieldFloat(lines, "Quantity", *sum);
                 Recalculate();
@@ -87,7 +67,7 @@ void TFrmInsertSize::FormShow()
 void TFrmInsertSize::lockGridWithoutProduct()
 {
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
-    const bool product = hasProduct(lines);
+    const bool product = internal::hasProduct(lines);
     if (m_walk) m_walk->SelectQuantity();
     dgeDetail().gridModel().setEditable(product);
 }
@@ -121,8 +101,9 @@ void TFrmInsertSize::SizeDetailAddClicked()
             if (!warehouse.empty()) products = internal::StockedProducts(*this, warehouse);
         }
         TFrmEditSize picker(this);
-        picker.SetInputs(products, hasProduct(lines) ? lines.FieldByName("TProductID").AsString()
-                                                     : std::string());
+        picker.SetInputs(products, internal::hasProduct(lines)
+                                       ? lines.FieldByName("TProductID").AsString()
+                                       : std::string());
         picker.SetContinueHandler([this](TClientDataSet& chosen, const std::string& type) {
             AddProducts(chosen, type);
             registry().EntityByName(param::TDetail).Last();
@@ -152,7 +133,7 @@ void TFrmInsertSize::AddProducts(TClientDataSet& products, const std::string& ty
     sizeforms::ApplySizeColumns(
         lines, SizeTitlesOfType(registry().EntityByName("TProductTypeSize"), typeId));
     SizeGridColumns(dgeDetail());
-    if (hasProduct(lines)) dgeDetail().gridModel().setEditable(true);
+    if (internal::hasProduct(lines)) dgeDetail().gridModel().setEditable(true);
     lines.First();
     lines.Last();
     Recalculate();
@@ -170,7 +151,7 @@ void TFrmInsertSize::SizeDetailDelClicked()
         Recalculate();
         sizeforms::ApplySizeColumns(lines, SizeTitles(registry().EntityByName("TProductTypeSize")));
         SizeGridColumns(dgeDetail());
-        if (!hasProduct(lines)) dgeDetail().gridModel().setEditable(false);
+        if (!internal::hasProduct(lines)) dgeDetail().gridModel().setEditable(false);
     } catch (const std::exception& e) {
         m_handlers = true;
         ShowStatusText(e.what());
@@ -190,7 +171,7 @@ void TFrmInsertSize::SizeNewClicked()
 void TFrmInsertSize::EnterSizes()
 {
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
-    if (!hasProduct(lines)) return;
+    if (!internal::hasProduct(lines)) return;
     try {
         const auto titles = sizeforms::TitlesOfLineProduct(registry(), lines);
         if (internal::EnterLineSizes(this, lines, titles)) Recalculate();
@@ -207,7 +188,7 @@ bool TFrmInsertSize::BeforeSubmit()
     const bool collected = TFrmInsertMD::BeforeSubmit();
     TCustomEntity& master = registry().EntityByName(param::TMaster);
     if (RelabelsDailyReport(SizeForm::Entry, moduleName()) && master.FindField("TOrganID")) {
-        std::string store = EmptyGuid;
+        std::string store(EmptyGuidText);
         registry().EntityByName("TOtherParam").ClearFilter();
         TCustomEntity& organs = registry().EntityByName("TOrgan");
         // Without a store coded "LS" the report names no organisation rather than any row.
@@ -235,7 +216,8 @@ bool TFrmInsertSize::eventFilter(QObject* watched, QEvent* event)
     if (watched == dgeDetail().viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const QModelIndex at =
             dgeDetail().indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (at.isValid() && isSizeField(internal::ColumnField(dgeDetail(), at.column()))) {
+        if (at.isValid() &&
+            internal::isSizeField(internal::ColumnField(dgeDetail(), at.column()))) {
             TCustomEntity& lines = registry().EntityByName(param::TDetail);
             if (at.row() < lines.RecordCount()) lines.SetRecNo(at.row() + 1);
             EnterSizes();

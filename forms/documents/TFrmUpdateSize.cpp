@@ -20,29 +20,10 @@
 #include <QScopeGuard>
 
 namespace corvo::forms {
-namespace {
-
-bool hasProduct(TClientDataSet& lines)
-{
-    return lines.Active() && !lines.IsEmpty() && lines.FindField("TProductID") &&
-           !gbk::trim(lines.FieldByName("TProductID").AsString()).empty();
-}
-
-bool isSizeField(const std::string& field)
-{
-    return field.size() > 4 && gbk::startsWithIgnoreCase(field, "Size");
-}
-
-} // namespace
-
 TFrmUpdateSize::TFrmUpdateSize(QWidget* owner) : TFrmUpdateMD(owner)
 {
     setObjectName(QStringLiteral("FrmUpdateSize"));
-    m_sum = internal::makeButton(&pnlBottomMiddle(), "mbtSum", "重新计算");
-    if (auto* row = qobject_cast<QHBoxLayout*>(pnlBottomMiddle().layout()))
-        row->insertWidget(row->indexOf(&mbtDetailDel()) + 1, m_sum);
-    setTabOrder(&mbtDetailAdd(), m_sum);
-    setTabOrder(m_sum, &mbtDetailDel());
+    m_sum = internal::addSumButton(pnlBottomMiddle(), mbtDetailAdd(), mbtDetailDel());
 
     // The generic form records a typed line and runs its own line buttons; here the commit
     // check decides what is recorded, and the totals follow, so those run no more.
@@ -118,7 +99,7 @@ void TFrmUpdateSize::PrepareDetail(TCustomEntity& master)
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     registry().BindGrid(param::TDetail, dgeDetail());
     sizeforms::ApplySizeColumns(lines, SizeTitles(registry().EntityByName("TProductTypeSize")));
-    if (hasProduct(lines))
+    if (internal::hasProduct(lines))
         sizeforms::ApplySizeColumns(lines, sizeforms::TitlesOfLineProduct(registry(), lines));
     SizeGridColumns(dgeDetail());
     m_handlers = true;
@@ -129,7 +110,7 @@ bool TFrmUpdateSize::CommitCurrentLine()
 {
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     TCustomEntity& committed = registry().EntityByName(param::TDetailQuery);
-    if (!hasProduct(lines)) return false;
+    if (!internal::hasProduct(lines)) return false;
     const bool was = m_handlers;
     m_handlers = false;
     const auto restore = qScopeGuard([&] { m_handlers = was; });
@@ -145,7 +126,7 @@ void TFrmUpdateSize::lineEdited(int column)
     if (!m_handlers) return;
     try {
         TCustomEntity& lines = registry().EntityByName(param::TDetail);
-        const bool size = isSizeField(internal::ColumnField(dgeDetail(), column));
+        const bool size = internal::isSizeField(internal::ColumnField(dgeDetail(), column));
         if (size)
             if (const auto sum = SizeSum(lines); sum && lines.FindField("Quantity"))
                 SetFieldFloat(lines, "Quantity", *sum);
@@ -187,8 +168,9 @@ void TFrmUpdateSize::SizeDetailAddClicked()
         const std::string warehouse = internal::ChosenWarehouse(*this);
         if (!warehouse.empty()) products = internal::StockedProducts(*this, warehouse);
         TFrmEditSize picker(this);
-        picker.SetInputs(products, hasProduct(lines) ? lines.FieldByName("TProductID").AsString()
-                                                     : std::string());
+        picker.SetInputs(products, internal::hasProduct(lines)
+                                       ? lines.FieldByName("TProductID").AsString()
+                                       : std::string());
         picker.SetContinueHandler([this](TClientDataSet& chosen, const std::string& type) {
             AddProducts(chosen, type);
             dgeDetail().viewport()->update();
@@ -232,7 +214,7 @@ void TFrmUpdateSize::AddProducts(TClientDataSet& products, const std::string& ty
     sizeforms::ApplySizeColumns(
         lines, SizeTitlesOfType(registry().EntityByName("TProductTypeSize"), typeId));
     SizeGridColumns(dgeDetail());
-    dgeDetail().setEnabled(hasProduct(lines));
+    dgeDetail().setEnabled(internal::hasProduct(lines));
     registry().SelectMasterFields();
     dgeDetail().setFocus(Qt::OtherFocusReason);
 }
@@ -248,7 +230,7 @@ void TFrmUpdateSize::SizeDetailDelClicked()
         RemoveCommittedLine(lines, registry().EntityByName(param::TDetailQuery), totals);
         internal::ShowTotals(*this, totals);
         RecordDetailDelete();
-        if (!hasProduct(lines)) dgeDetail().setEnabled(false);
+        if (!internal::hasProduct(lines)) dgeDetail().setEnabled(false);
     } catch (const std::exception& e) {
         ShowStatusText(e.what());
     }
@@ -258,7 +240,7 @@ void TFrmUpdateSize::SizeDetailDelClicked()
 void TFrmUpdateSize::EnterSizes()
 {
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
-    if (!hasProduct(lines) || !dgeDetail().isEnabled()) return;
+    if (!internal::hasProduct(lines) || !dgeDetail().isEnabled()) return;
     try {
         const auto titles = sizeforms::TitlesOfLineProduct(registry(), lines);
         if (internal::EnterLineSizes(this, lines, titles) && !CommitCurrentLine())
@@ -300,7 +282,8 @@ bool TFrmUpdateSize::eventFilter(QObject* watched, QEvent* event)
     if (watched == dgeDetail().viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const QModelIndex at =
             dgeDetail().indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (at.isValid() && isSizeField(internal::ColumnField(dgeDetail(), at.column()))) {
+        if (at.isValid() &&
+            internal::isSizeField(internal::ColumnField(dgeDetail(), at.column()))) {
             TCustomEntity& lines = registry().EntityByName(param::TDetail);
             if (at.row() < lines.RecordCount()) lines.SetRecNo(at.row() + 1);
             EnterSizes();

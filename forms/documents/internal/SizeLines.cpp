@@ -1,5 +1,6 @@
 #include "SizeLines.h"
 
+#include "EntryForms.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "controls/TVelComboBox.h"
@@ -17,6 +18,7 @@
 #include "platform/QtText.h"
 #include "remote/AppServers.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,6 +28,27 @@
 #include <optional>
 
 namespace corvo::forms::internal {
+
+bool hasProduct(TClientDataSet& lines)
+{
+    return lines.Active() && !lines.IsEmpty() && lines.FindField("TProductID") &&
+           !gbk::trim(lines.FieldByName("TProductID").AsString()).empty();
+}
+
+bool isSizeField(const std::string& field)
+{
+    return field.size() > 4 && gbk::startsWithIgnoreCase(field, "Size");
+}
+
+QPushButton* addSumButton(QWidget& band, QPushButton& detailAdd, QPushButton& detailDel)
+{
+    QPushButton* sum = makeButton(&band, "mbtSum", "重新计算");
+    if (auto* row = qobject_cast<QHBoxLayout*>(band.layout()))
+        row->insertWidget(row->indexOf(&detailDel) + 1, sum);
+    QWidget::setTabOrder(&detailAdd, sum);
+    QWidget::setTabOrder(sum, &detailDel);
+    return sum;
+}
 namespace {
 
 controls::TInputControl* inputOf(TFrmApp& form, std::string_view name)

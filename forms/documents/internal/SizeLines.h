@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+class QPushButton;
+class QWidget;
 class QTableWidget;
 
 namespace corvo {
@@ -29,6 +31,14 @@ class TFrmQuery;
 } // namespace corvo::forms
 
 namespace corvo::forms::internal {
+
+/// Whether the current line names a product.
+bool hasProduct(TClientDataSet& lines);
+/// Size1 ... Size20, by name.
+bool isSizeField(const std::string& field);
+/// "重新计算" placed in the bottom band after the line buttons' "删除", between them in the tab
+/// order.
+QPushButton* addSumButton(QWidget& band, QPushButton& detailAdd, QPushButton& detailDel);
 
 /// The products stocked in a warehouse, through the query server (method 1): the reply's
 /// TMaster, or Null when the server refuses. Leaves the form's packet emptied.
