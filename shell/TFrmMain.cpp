@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
@@ -104,7 +105,8 @@ TFrmMain::TFrmMain(QWidget* owner, ModuleForms* forms)
     connect(m_message, &MessageLine::textWritten, this, &TFrmMain::messageWritten);
     // The window sees keys before its controls do.
     qApp->installEventFilter(this);
-    resize(1024, 700);
+    // Without a window manager nobody maximises the window: it starts as large as the screen.
+    setGeometry(screen()->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -9,13 +9,13 @@
 #include "entity/ParamNames.h"
 #include "forms/rules/NameCondition.h"
 #include "forms/rules/SubmitPacket.h"
+#include "internal/BottomBandLayout.h"
 #include "internal/FormAdapters.h"
 #include "platform/DataGrid.h"
 #include "platform/Desktop.h"
 #include "platform/QtText.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -25,8 +25,6 @@ namespace {
 
 constexpr int TitleHeight = 32;
 constexpr int BottomHeight = 36;
-constexpr int BottomLeftWidth = 158;
-constexpr int BottomRightWidth = 93;
 const QColor TitleColour(114, 155, 250); // 16423538 as blue-green-red
 
 QFrame* panel(QWidget* parent, const char* name)
@@ -90,17 +88,11 @@ void TFrmApp::buildLayout()
 
     m_bottom = panel(m_background, "pnlBottom");
     m_bottom->setFixedHeight(BottomHeight);
-    auto* bottom = new QHBoxLayout(m_bottom);
-    bottom->setContentsMargins(0, 0, 0, 0);
-    bottom->setSpacing(0);
     m_bottomLeft = panel(m_bottom, "pnlBottomLeft");
-    m_bottomLeft->setFixedWidth(BottomLeftWidth);
     m_bottomMiddle = panel(m_bottom, "pnlBottomMiddle");
     m_bottomRight = panel(m_bottom, "pnlBottomRight");
-    m_bottomRight->setFixedWidth(BottomRightWidth);
-    bottom->addWidget(m_bottomLeft);
-    bottom->addWidget(m_bottomMiddle, 1);
-    bottom->addWidget(m_bottomRight);
+    // On a narrow screen the left and middle parts give way; "关闭" stays in view.
+    new internal::BottomBandLayout(*m_bottom, *m_bottomLeft, *m_bottomMiddle, *m_bottomRight);
     m_close = new QPushButton(QStringLiteral("关闭"), m_bottomRight);
     m_close->setObjectName(QStringLiteral("mbtClose"));
     m_close->setGeometry(8, 6, 75, 25);

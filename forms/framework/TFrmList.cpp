@@ -22,6 +22,8 @@ TFrmList::TFrmList(QWidget* owner) : TFrmQuery(owner)
     m_confirm = new QPushButton(QStringLiteral("确定"), &pnlBottomMiddle());
     m_confirm->setObjectName(QStringLiteral("mbtConfirm"));
     m_confirm->setAutoDefault(false);
+    // Enter in the list confirms, as a double click does.
+    m_confirm->setDefault(true);
     m_confirm->setGeometry(8, 6, 75, 25);
     connect(m_confirm, &QPushButton::clicked, this, &TFrmList::confirm);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &TFrmList::confirm);
