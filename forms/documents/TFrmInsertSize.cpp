@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <functional>
 
 namespace corvo::forms {
 TFrmInsertSize::TFrmInsertSize(QWidget* owner) : TFrmInsertMD(owner)
@@ -58,7 +59,11 @@ void TFrmInsertSize::FormShow()
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     m_walk = std::make_unique<internal::DetailWalk>(
         dgeDetail(), lines, [this] { return m_handlers; }, [this] { Recalculate(); });
-    internal::WireSaleDiscount(*this, [this] { Recalculate(); });
+    // A daily report has no organisation box: its discount is that of the store it is booked to.
+    std::function<std::string()> store;
+    if (RelabelsDailyReport(SizeForm::Entry, moduleName())) store = [this] { return dailyStore(); };
+    internal::WireSaleDiscount(
+        *this, [this] { Recalculate(); }, store);
     internal::MakeTotalsReadOnly(*this);
     lockGridWithoutProduct();
     m_handlers = true;
@@ -68,8 +73,25 @@ void TFrmInsertSize::lockGridWithoutProduct()
 {
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     const bool product = internal::hasProduct(lines);
+    // No product, no type: no size column to show until one is picked.
+    if (!product) hideSizeColumns();
     if (m_walk) m_walk->SelectQuantity();
     dgeDetail().gridModel().setEditable(product);
+}
+
+void TFrmInsertSize::hideSizeColumns()
+{
+    sizeforms::ApplySizeColumns(registry().EntityByName(param::TDetail), {});
+    SizeGridColumns(dgeDetail());
+}
+
+std::string TFrmInsertSize::dailyStore()
+{
+    registry().EntityByName("TOtherParam").ClearFilter();
+    TCustomEntity& organs = registry().EntityByName("TOrgan");
+    // Without a store coded "LS" the report names no organisation rather than any row.
+    if (organs.Active() && organs.FindRecord("Code", "LS")) return GetObjID(organs);
+    return std::string(EmptyGuidText);
 }
 
 void TFrmInsertSize::Recalculate()
@@ -149,9 +171,14 @@ void TFrmInsertSize::SizeDetailDelClicked()
         lines.Delete();
         m_handlers = true;
         Recalculate();
-        sizeforms::ApplySizeColumns(lines, SizeTitles(registry().EntityByName("TProductTypeSize")));
-        SizeGridColumns(dgeDetail());
-        if (!internal::hasProduct(lines)) dgeDetail().gridModel().setEditable(false);
+        if (internal::hasProduct(lines)) {
+            sizeforms::ApplySizeColumns(lines,
+                                        SizeTitles(registry().EntityByName("TProductTypeSize")));
+            SizeGridColumns(dgeDetail());
+        } else {
+            hideSizeColumns();
+            dgeDetail().gridModel().setEditable(false);
+        }
     } catch (const std::exception& e) {
         m_handlers = true;
         ShowStatusText(e.what());
@@ -188,12 +215,8 @@ bool TFrmInsertSize::BeforeSubmit()
     const bool collected = TFrmInsertMD::BeforeSubmit();
     TCustomEntity& master = registry().EntityByName(param::TMaster);
     if (RelabelsDailyReport(SizeForm::Entry, moduleName()) && master.FindField("TOrganID")) {
-        std::string store(EmptyGuidText);
-        registry().EntityByName("TOtherParam").ClearFilter();
-        TCustomEntity& organs = registry().EntityByName("TOrgan");
-        // Without a store coded "LS" the report names no organisation rather than any row.
-        if (organs.Active() && organs.FindRecord("Code", "LS")) store = GetObjID(organs);
-        SetFieldString(master, "TOrganID", store);
+        SetFieldString(master, "TOrganID", std::string(EmptyGuidText));
+        SetFieldString(master, "TOrganID", dailyStore());
     }
     if (!collected) return false;
     if (sizeforms::ModuleTypeIs2(*this) && master.FindField("TOrganID") &&

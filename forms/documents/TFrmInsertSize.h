@@ -4,6 +4,7 @@
 #include "forms/rules/SizeAmounts.h"
 
 #include <memory>
+#include <string>
 
 namespace corvo::forms {
 
@@ -47,6 +48,9 @@ protected:
 
 private:
     void lockGridWithoutProduct();
+    void hideSizeColumns();
+    /// The ObjID of the store coded "LS", or the empty GUID when there is none.
+    std::string dailyStore();
 
     QPushButton* m_sum = nullptr;
     std::unique_ptr<internal::DetailWalk> m_walk;

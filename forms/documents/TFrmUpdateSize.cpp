@@ -50,7 +50,15 @@ void TFrmUpdateSize::FormShow()
     TCustomEntity& lines = registry().EntityByName(param::TDetail);
     m_walk = std::make_unique<internal::DetailWalk>(
         dgeDetail(), lines, [this] { return m_handlers; }, [this] { CommitCurrentLine(); });
-    internal::WireSaleDiscount(*this, [this] { Recalculate(); });
+    // Without an organisation box the discount is that of the document's own organisation.
+    internal::WireSaleDiscount(
+        *this, [this] { Recalculate(); },
+        [this] {
+            TCustomEntity& master = registry().EntityByName(param::TMaster);
+            return master.Active() && !master.IsEmpty() && master.FindField("TOrganID")
+                       ? GetFieldString(master, "TOrganID")
+                       : std::string();
+        });
     internal::MakeTotalsReadOnly(*this);
     setEditing(false);
     dgeMasterQuery().setEnabled(false);

@@ -164,21 +164,25 @@ void MakeTotalsReadOnly(TFrmApp& form)
             if (auto* edit = qobject_cast<QLineEdit*>(control->Editor())) edit->setReadOnly(true);
 }
 
-void WireSaleDiscount(TFrmApp& form, const std::function<void()>& changed)
+void WireSaleDiscount(TFrmApp& form, const std::function<void()>& changed,
+                      const std::function<std::string()>& documentOrgan)
 {
     controls::TInputControl* saleType = inputOf(form, "TSaleTypeID");
     controls::TInputControl* organ = inputOf(form, "TOrganID");
     controls::TInputControl* discount = inputOf(form, "SaleDiscount");
-    if (!saleType || !organ || !discount) return;
+    if (!saleType || !discount) return;
     auto* typeBox = dynamic_cast<controls::TVelComboBox*>(saleType->Editor());
-    auto* organBox = dynamic_cast<controls::TVelComboBox*>(organ->Editor());
-    if (!typeBox || !organBox) return;
-    const auto update = [&form, typeBox, organBox, discount] {
+    auto* organBox = organ ? dynamic_cast<controls::TVelComboBox*>(organ->Editor()) : nullptr;
+    if (!typeBox || (organ && !organBox) || (!organ && !documentOrgan)) return;
+    const auto update = [&form, typeBox, organBox, discount, documentOrgan] {
         std::string value = "100";
         TCustomEntity& links = form.registry().EntityByName("TOrganLink");
-        const std::string organId = platform::toGbk(organBox->InnerCode());
-        if (!typeBox->text().trimmed().isEmpty() && !organBox->text().trimmed().isEmpty() &&
-            links.Active() && !organId.empty()) {
+        // Without its box the organisation is the document's own (a daily report's store).
+        const std::string organId = organBox ? (organBox->text().trimmed().isEmpty()
+                                                    ? std::string()
+                                                    : platform::toGbk(organBox->InnerCode()))
+                                             : documentOrgan();
+        if (!typeBox->text().trimmed().isEmpty() && links.Active() && !organId.empty()) {
             links.ClearFilter();
             const std::string field = "Discount" + platform::toGbk(typeBox->Ime1Text());
             // A partner without a link row, or a sale type without its column, sells at 100.
@@ -188,8 +192,8 @@ void WireSaleDiscount(TFrmApp& form, const std::function<void()>& changed)
         }
         discount->SetText(Variant(value));
     };
-    for (controls::TVelComboBox* box : {typeBox, organBox})
-        QObject::connect(box, &QLineEdit::textChanged, &form, update);
+    QObject::connect(typeBox, &QLineEdit::textChanged, &form, update);
+    if (organBox) QObject::connect(organBox, &QLineEdit::textChanged, &form, update);
     if (auto* edit = qobject_cast<QLineEdit*>(discount->Editor()))
         QObject::connect(edit, &QLineEdit::textChanged, &form, [changed] { changed(); });
 }

@@ -62,8 +62,10 @@ void MakeTotalsReadOnly(TFrmApp& form);
 
 /// With TSaleTypeID, TOrganID and SaleDiscount on the panel, a change of either box sets the
 /// discount: the organisation's TOrganLink row's "Discount" + the sale type's column 1, or
-/// "100" with a box empty or no link row; then `changed` runs.
-void WireSaleDiscount(TFrmApp& form, const std::function<void()>& changed);
+/// "100" with a box empty or no link row; then `changed` runs. A panel without the TOrganID
+/// control takes the organisation from `documentOrgan` (none given: no wiring).
+void WireSaleDiscount(TFrmApp& form, const std::function<void()>& changed,
+                      const std::function<std::string()>& documentOrgan = {});
 
 /// Every line has a quantity and a price: otherwise "请输入商品“…”的数量" or "…的价格" is raised
 /// with that line current.

@@ -25,6 +25,7 @@
 #include "forms/reports/TFrmQueryCollate.h"
 #include "forms/reports/TFrmQuerySize.h"
 #include "forms/reports/TFrmSummarySize.h"
+#include "forms/rules/SizeDocuments.h"
 #include "platform/DataGrid.h"
 #include "platform/DataGridModel.h"
 #include "platform/Modal.h"
@@ -40,6 +41,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -275,6 +277,7 @@ TEST_F(SizeFormTest, TwoSoldProductsTakeTheirPricesAndTheTotalsFollow)
     ASSERT_TRUE(form->inputControls()) << message();
     EXPECT_EQ(form->mbtSum().text().toStdString(), "重新计算");
     EXPECT_FALSE(form->dgeDetail().gridModel().editable()) << "no line: nothing to type in";
+    EXPECT_TRUE(sizeCaptions(form->dgeDetail()).empty()) << "no type picked: no size column";
     deliveryHeader(*form);
     pickRows(form->mbtDetailAdd(), {0, 1});
 
@@ -332,11 +335,40 @@ TEST_F(SizeFormTest, TwoSoldProductsTakeTheirPricesAndTheTotalsFollow)
     EXPECT_EQ(grid.currentIndex().row(), 1) << "from the last column to the next line";
     EXPECT_EQ(grid.currentIndex().column(), quantity);
 
-    // Removing a line takes its amounts out of the totals.
+    // Removing a line takes its amounts out of the totals; without lines no size column stays.
     lines.First();
     click(form->mbtDetailDel());
     EXPECT_EQ(lines.RecordCount(), 1);
     EXPECT_EQ(shownNumber(*form, "TotalQuantity"), 1);
+    click(form->mbtDetailDel());
+    EXPECT_TRUE(sizeCaptions(form->dgeDetail()).empty());
+}
+
+TEST_F(SizeFormTest, TheSaleDiscountIsThePartnersForTheSaleType)
+{
+    auto form = open<TFrmInsertSize>("TStockOut", "新增销售出库");
+    ASSERT_TRUE(form->inputControls()) << message();
+    deliveryHeader(*form);
+    struct Case {
+        const char* organ;
+        const char* saleType;
+        double discount;
+    } cases[] = {
+        {"KH001", "WHOLESALE", 78},  {"KH002", "WHOLESALE", 80}, {"KH003", "MEMBER", 90},
+        {"KH001", "GROUP", 85},      {"KH002", "RETAIL", 100},   {"KH003", nullptr, 100},
+        {nullptr, "WHOLESALE", 100},
+    };
+    for (const Case& c : cases) {
+        enter(*form, "TSaleTypeID",
+              c.saleType ? otherParamId("TSaleTypeID", c.saleType) : std::string());
+        enter(*form, "TOrganID", c.organ ? cachedId("TOrgan", c.organ) : std::string());
+        EXPECT_EQ(shownNumber(*form, "SaleDiscount"), c.discount)
+            << (c.organ ? c.organ : "no partner") << " " << (c.saleType ? c.saleType : "none");
+    }
+    // The organisation chosen first and the sale type after: the same row.
+    enter(*form, "TOrganID", cachedId("TOrgan", "KH003"));
+    enter(*form, "TSaleTypeID", otherParamId("TSaleTypeID", "WHOLESALE"));
+    EXPECT_EQ(shownNumber(*form, "SaleDiscount"), 75);
 }
 
 TEST_F(SizeFormTest, APurchasedProductTakesThePurchasePriceAndNeedsAQuantity)
@@ -482,6 +514,8 @@ TEST_F(SizeFormTest, TheClerksDailyReportIsBookedToTheStoreLS)
         EXPECT_FALSE(form->inputControls()->HasControl("TOrganID")) << "no organisation control";
         EXPECT_EQ(form->inputControls()->ControlByName("Code").Caption().toStdString(), "日报编号");
         dailyHeader(*form, "clerk");
+        // The store has no link row: a retail sale at the full price.
+        EXPECT_EQ(shownNumber(*form, "SaleDiscount"), 100);
         pickRows(form->mbtDetailAdd(), {0, 1});
         document = form->formKey();
         click(form->mbtSubmit());
@@ -493,6 +527,49 @@ TEST_F(SizeFormTest, TheClerksDailyReportIsBookedToTheStoreLS)
     TCustomEntity& master = entity(*query, param::TMaster);
     ASSERT_TRUE(master.Locate("ObjID", Variant(document))) << message();
     EXPECT_EQ(master.FieldByName("TOrganID").AsString(), store);
+    EXPECT_DOUBLE_EQ(master.FieldByName("SaleDiscount").AsFloat(), 100);
+}
+
+TEST_F(SizeFormTest, TheQueryWindowOfSetDllKeepsOnlyTheLastMonths)
+{
+    // The login's own settings file comes back afterwards: a later login needs it.
+    const std::string file = shell::dataDir() + "Set.dll";
+    const std::string kept = file + ".kept";
+    ASSERT_TRUE(
+        std::filesystem::copy_file(file, kept, std::filesystem::copy_options::overwrite_existing));
+    const auto restore = qScopeGuard([&] { std::filesystem::rename(kept, file); });
+    const auto query = [&] {
+        auto form = open<TFrmQuerySize>("TStockOut", "查询销售日报");
+        form->queryControls()->ControlByName("HappenDate").setChecked(false);
+        click(form->mbtAll());
+        std::vector<std::string> dates;
+        TCustomEntity& master = entity(*form, param::TMaster);
+        for (master.First(); !master.Eof(); master.Next())
+            dates.push_back(master.FieldByName("HappenDate").AsDateTime().toDateString());
+        return dates;
+    };
+    const DateTime today = DateTime::now();
+    const std::string start = QueryWindowStart(today, 3);
+    const auto before = [&](const std::vector<std::string>& dates) {
+        return std::count_if(dates.begin(), dates.end(),
+                             [&](const std::string& d) { return d < start; });
+    };
+    std::filesystem::remove(file);
+    const std::vector<std::string> all = query();
+    ASSERT_GT(before(all), 0) << "the demo has reports older than three months";
+
+    TClientDataSet settings;
+    settings.FieldDefs().Add("IP", FieldType::Integer);
+    settings.CreateDataSet();
+    settings.Append();
+    settings.FieldByName("IP").SetAsInteger(3);
+    settings.Post();
+    shell::saveDataSetFile(file, settings);
+    const std::vector<std::string> window = query();
+    EXPECT_FALSE(window.empty());
+    EXPECT_EQ(before(window), 0) << "nothing before " << start;
+    EXPECT_EQ(window.size() + static_cast<std::size_t>(before(all)), all.size())
+        << "everything since is kept";
 }
 
 TEST_F(SizeFormTest, ADailyReportsWholeLifeWithSizes)
