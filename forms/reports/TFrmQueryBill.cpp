@@ -40,7 +40,8 @@ void TFrmQueryBill::FormShow()
         controls::TQueryControl& partner = list->ControlByName("TOrganID");
         partner.setChecked(true);
         internal::lockCondition(*this, partner);
-        internal::chooseFirstEntry(partner);
+        // A customer (a supplier from the partner's side) rather than the company itself.
+        internal::choosePresetPartner(*this, partner, partnerSide() ? SupplierRole : CustomerRole);
     }
     if (list->HasControl("HappenDate")) {
         controls::TQueryControl& date = list->ControlByName("HappenDate");

@@ -58,6 +58,17 @@ const char* StatementReplyMessage(int rows)
     return rows > 1 ? "对账单生成完成" : "当前条件下没有单据";
 }
 
+int PresetPartner(const std::vector<PartnerEntry>& entries, std::string_view ownId, int wantedRole)
+{
+    int other = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].id.empty() || gbk::equalsIgnoreCase(entries[i].id, ownId)) continue;
+        if (entries[i].role == wantedRole) return static_cast<int>(i);
+        if (other < 0) other = static_cast<int>(i);
+    }
+    return other;
+}
+
 std::string LockedConditionMessage(const std::string& caption)
 {
     return "条件" + caption + "在查询时不可缺少。";

@@ -46,6 +46,22 @@ std::string MissingPartnerMessage(bool statement, const std::string& caption);
 /// row; one row is only the opening balance, so "当前条件下没有单据".
 const char* StatementReplyMessage(int rows);
 
+/// An organisation offered in the partner box: its inner code and its role, the DispOrder of
+/// its organisation type (0 when unknown).
+struct PartnerEntry {
+    std::string id;
+    int role = 0;
+};
+
+/// The role a partner box of a customer-side module offers first, and of a partner-side one.
+inline constexpr int CustomerRole = 4;
+inline constexpr int SupplierRole = 3;
+
+/// The entry a statement or bill query opens with: the first of `wantedRole`, else the first
+/// that is not the user's own organisation `ownId` (a statement with oneself says nothing);
+/// -1 when the list holds no other organisation.
+int PresetPartner(const std::vector<PartnerEntry>& entries, std::string_view ownId, int wantedRole);
+
 /// The message of a locked condition the user tried to untick (UTF-8).
 std::string LockedConditionMessage(const std::string& caption);
 

@@ -193,18 +193,25 @@ std::map<std::string, std::string> mergeByKey(TClientDataSet& rows, const std::v
     return into;
 }
 
+/// Numbers that add up over rows: quantities and amounts, not prices, discount percentages,
+/// rates or sequence numbers.
+bool isAdditive(TField& field)
+{
+    const std::string& name = field.FieldName();
+    for (const char* part : {"Price", "Discount", "Rate"})
+        if (name.find(part) != std::string::npos) return false;
+    return isNumericType(field.DataType()) && name != "SizeNo" && name != "DispOrder";
+}
+
 /// Merges document lines or their sizes in place: every field kept, the numbers summed but
-/// prices and sequence numbers.
+/// prices, discounts and sequence numbers.
 std::map<std::string, std::string> mergeLines(TClientDataSet& rows,
                                               const std::function<std::string()>& keyOf)
 {
     std::vector<int> all, summed;
     for (int f = 0; f < rows.FieldCount(); ++f) {
         all.push_back(f);
-        const std::string& name = rows.Fields(f).FieldName();
-        if (isNumericType(rows.Fields(f).DataType()) && name.find("Price") == std::string::npos &&
-            name != "SizeNo")
-            summed.push_back(f);
+        if (isAdditive(rows.Fields(f))) summed.push_back(f);
     }
     TClientDataSet merged;
     auto into = mergeByKey(rows, all, summed, keyOf, merged);
@@ -275,7 +282,8 @@ bool summaryQuery(ServiceCall& call, TParamData& packet)
                                   group);
         if (!group.empty() && (gbk::equalsIgnoreCase(name, group) || joinedThroughGroup)) {
             kept.push_back(f);
-        } else if (isNumericType(rows.Fields(f).DataType())) {
+        } else if (isAdditive(rows.Fields(f))) {
+            // A number that does not add up (a discount) says nothing about a group: left out.
             kept.push_back(f);
             summed.push_back(f);
         }

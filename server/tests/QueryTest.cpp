@@ -189,6 +189,8 @@ TEST_F(QueryTest, SummaryGivesOneRowPerGroupOverEveryPage)
     ASSERT_GT(lines.RecordCount(), 20) << "enough rows for more than one page";
     EXPECT_GE(groups.FieldIndexOf("TWarehouseID"), 0);
     EXPECT_LT(groups.FieldIndexOf("Code"), 0) << "texts other than the group are not kept";
+    EXPECT_GE(lines.FieldIndexOf("SaleDiscount"), 0);
+    EXPECT_LT(groups.FieldIndexOf("SaleDiscount"), 0) << "a discount percentage does not add up";
     lines.RemoveDuplicates("TWarehouseID", "");
     EXPECT_EQ(groups.RecordCount(), lines.RecordCount());
 

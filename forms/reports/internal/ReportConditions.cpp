@@ -2,6 +2,10 @@
 
 #include "controls/TQueryControl.h"
 #include "controls/TVelComboBox.h"
+#include "entity/EntityHelpers.h"
+#include "entity/Gbk.h"
+#include "entity/TCustomEntity.h"
+#include "entity/TCustomEntityList.h"
 #include "forms/framework/TFrmApp.h"
 #include "forms/rules/StatementRules.h"
 #include "platform/QtText.h"
@@ -9,6 +13,9 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPointer>
+#include <cstdlib>
+#include <map>
+#include <vector>
 
 namespace corvo::forms::internal {
 namespace {
@@ -68,6 +75,46 @@ void chooseFirstEntry(controls::TQueryControl& condition)
     if (!box || box->ItemCount() == 0) return;
     controls::TItemField item;
     box->GetItem(0, item);
+    box->SetInnerCode(item.InnerCode);
+}
+
+void choosePresetPartner(TFrmApp& form, controls::TQueryControl& condition, int role)
+{
+    controls::TVelComboBox* box = codeBox(condition);
+    if (!box || box->ItemCount() == 0) return;
+    std::map<std::string, int> roleOf;
+    TCustomEntityList& registry = form.registry();
+    if (registry.HasEntity("TOrgan") && registry.HasEntity("TOtherParam")) {
+        TCustomEntity& organs = registry.EntityByName("TOrgan");
+        TCustomEntity& params = registry.EntityByName("TOtherParam");
+        if (organs.Active() && params.Active() && organs.FindField("TOrganTypeID") &&
+            params.FindField("Type") && params.FindField("DispOrder")) {
+            std::map<std::string, int> orderOfType;
+            params.ClearFilter();
+            for (params.First(); !params.Eof(); params.Next())
+                if (gbk::equalsIgnoreCase(GetFieldString(params, "Type"), "TOrganTypeID"))
+                    orderOfType[GetObjID(params)] =
+                        std::atoi(GetFieldString(params, "DispOrder").c_str());
+            for (organs.First(); !organs.Eof(); organs.Next()) {
+                const auto type = orderOfType.find(GetFieldString(organs, "TOrganTypeID"));
+                if (type != orderOfType.end()) roleOf[GetObjID(organs)] = type->second;
+            }
+            params.First();
+            organs.First();
+        }
+    }
+    std::vector<PartnerEntry> entries;
+    for (int i = 0; i < box->ItemCount(); ++i) {
+        controls::TItemField item;
+        box->GetItem(i, item);
+        const std::string id = platform::toGbk(item.InnerCode);
+        const auto known = roleOf.find(id);
+        entries.push_back({id, known == roleOf.end() ? 0 : known->second});
+    }
+    const int preset = PresetPartner(entries, form.owner(), role);
+    if (preset < 0) return;
+    controls::TItemField item;
+    box->GetItem(preset, item);
     box->SetInnerCode(item.InnerCode);
 }
 

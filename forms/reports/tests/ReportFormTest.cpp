@@ -208,6 +208,7 @@ TEST_F(ReportFormTest, SalesSummaryConditionsAndItsOneGrouping)
         *form, "where", "TStockOut.StatusID = " + quoted(form->StatusObjID("StatusID", "Valid"))));
     const double total = master(*form).FieldByName("TotalAmount").AsFloat();
     EXPECT_GT(total, 0);
+    EXPECT_FALSE(master(*form).FindField("SaleDiscount")) << "no summed discount percentage";
     auto* bars = qobject_cast<QBarSeries*>(form->chtSummary().chart()->series().value(0));
     ASSERT_TRUE(bars) << "the chart follows the query "
                       << form->chtSummary().chart()->series().size();
@@ -461,11 +462,15 @@ TEST_F(ReportFormTest, StatementOfACustomerClosesWithItsAccountBalance)
     controls::TQueryControl& date = condition(*form, "HappenDate");
     EXPECT_TRUE(partner.isChecked());
     EXPECT_TRUE(date.isChecked());
-    EXPECT_FALSE(box(*form, "TOrganID").InnerCode().isEmpty()) << "the first partner chosen";
-
-    // Locked: unticking is refused with the message; the choice stays.
+    // The first customer is preset, not the company itself (the first of the list).
     const std::string customer = organ(*form, "KH001");
     ASSERT_FALSE(customer.empty());
+    EXPECT_EQ(platform::toGbk(box(*form, "TOrganID").InnerCode()), customer);
+    controls::TItemField first;
+    box(*form, "TOrganID").GetItem(0, first);
+    EXPECT_EQ(platform::toGbk(first.InnerCode), form->owner()) << "the fixture shows the fault";
+
+    // Locked: unticking is refused with the message; the choice stays.
     box(*form, "TOrganID").SetInnerCode(platform::fromGbk(customer));
     click(partner);
     EXPECT_TRUE(partner.isChecked());
@@ -522,6 +527,8 @@ TEST_F(ReportFormTest, PartnerSideStatementNamesThePartnerInThePacket)
     auto form = open<TFrmQueryAccount>("TCheckAccount", "供应商对帐单");
     ASSERT_TRUE(form->partnerSide());
     const std::string supplier = organ(*form, "GY001");
+    EXPECT_EQ(platform::toGbk(box(*form, "TOrganID").InnerCode()), supplier)
+        << "the first supplier is preset";
     box(*form, "TOrganID").SetInnerCode(platform::fromGbk(supplier));
     setRange(*form, "HappenDate", QDate(2000, 1, 1), QDate::currentDate());
     form->FillQueryPacket();

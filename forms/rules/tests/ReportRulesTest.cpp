@@ -293,6 +293,28 @@ TEST(StatementRules, MessagesOfTheReplyAndOfALockedCondition)
     EXPECT_EQ(LockedConditionMessage("日期"), "条件日期在查询时不可缺少。");
 }
 
+TEST(StatementRules, ThePresetPartnerIsOfTheWantedRoleAndNeverTheOwnOrganisation)
+{
+    const std::string own = "{00000000-0000-0000-0000-0000000000D0}";
+    const std::vector<PartnerEntry> all = {
+        {own, 1}, {"{S1}", SupplierRole}, {"{LS}", 2}, {"{C1}", CustomerRole}, {"{C2}", 4}};
+    struct Case {
+        std::vector<PartnerEntry> entries;
+        int role;
+        int preset;
+    } cases[] = {
+        {all, CustomerRole, 3},
+        {all, SupplierRole, 1},
+        {{{own, 1}, {"{LS}", 2}}, CustomerRole, 1}, // no customer: the first other
+        {{{"{s1}", 0}, {own, 0}}, SupplierRole, 0}, // roles unknown
+        {{{own, CustomerRole}}, CustomerRole, -1},  // only oneself
+        {{{"{00000000-0000-0000-0000-0000000000d0}", 4}, {"", 4}}, CustomerRole, -1},
+        {{}, CustomerRole, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PresetPartner(c.entries, own, c.role), c.preset) << c.entries.size();
+}
+
 TEST(StatementRules, PartnerSideModuleAndTheExchangeOfOwner)
 {
     TCustomEntity modules;
