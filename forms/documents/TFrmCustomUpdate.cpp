@@ -112,6 +112,13 @@ void TFrmCustomUpdate::sortList(int column)
     header.setSortIndicator(column, down ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
+void TFrmCustomUpdate::resetListSort()
+{
+    m_sortColumn = -1;
+    m_sortDown = false;
+    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
 void TFrmCustomUpdate::showEvent(QShowEvent* event)
 {
     TFrmQuery::showEvent(event);
@@ -247,6 +254,7 @@ void TFrmUpdate::QueryClicked()
         ClearPanel(pnlUpdate());
         RunQuery();
         registry().BindGrid(MasterQuery, dgeMasterQuery());
+        resetListSort();
         SizeGridColumns(dgeMasterQuery());
         if (list.Active()) list.First();
     }

@@ -39,6 +39,8 @@ public:
 
 protected:
     void setLayoutReady(bool ready) noexcept { m_layoutReady = ready; }
+    /// A new list is in the query's order: no title shows an arrow, the next click sorts up.
+    void resetListSort();
     virtual void FormShow();
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

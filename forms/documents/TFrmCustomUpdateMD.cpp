@@ -14,10 +14,13 @@
 #include "platform/DataGridModel.h"
 #include "remote/AppServers.h"
 
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -159,12 +162,43 @@ void TFrmCustomUpdateMD::FormShow()
     FocusFirstInput();
     FitPanelHeight(*m_masterEdit);
     m_detailSplitter->setSizes({m_masterEdit->height(), 300});
+    watchHeaderEdits();
 
     m_layoutReady = true;
     TranslateCaptions(*this);
     StripeGrid(*m_masterGrid);
     StripeGrid(*m_detailGrid);
     m_submit->setEnabled(false);
+    m_panelQuiet = false;
+}
+
+void TFrmCustomUpdateMD::watchHeaderEdits()
+{
+    controls::TInputControlList* inputs = inputControls();
+    if (!inputs) return;
+    const auto edited = [this] { headerEdited(); };
+    for (int i = 0; i < inputs->Count(); ++i) {
+        controls::TInputControl* control = inputs->Items(i);
+        QWidget* editor = control ? control->Editor() : nullptr;
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            // Read-only boxes (codes, totals) change only by the program.
+            connect(line, &QLineEdit::textChanged, this, [this, line] {
+                if (!line->isReadOnly()) headerEdited();
+            });
+        } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            connect(combo, &QComboBox::currentTextChanged, this, edited);
+        } else if (auto* date = qobject_cast<QDateTimeEdit*>(editor)) {
+            connect(date, &QDateTimeEdit::dateTimeChanged, this, edited);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
+            connect(memo, &QPlainTextEdit::textChanged, this, edited);
+        }
+    }
+}
+
+void TFrmCustomUpdateMD::headerEdited()
+{
+    // The program fills and empties the panel with the guard up: only the user's edits count.
+    if (!m_panelQuiet) changeRecorded();
 }
 
 bool TFrmCustomUpdateMD::CallSubmitServer()
@@ -174,6 +208,8 @@ bool TFrmCustomUpdateMD::CallSubmitServer()
 
 bool TFrmCustomUpdateMD::RunSubmit()
 {
+    m_panelQuiet = true;
+    const auto quiet = qScopeGuard([this] { m_panelQuiet = false; });
     return internal::runGuardedSave(*this, [this] {
         if (!BeforeSubmit()) return false;
         FillSubmitPacket();
@@ -312,6 +348,8 @@ void TFrmCustomUpdateMD::DetailLinePicked()
 
 void TFrmCustomUpdateMD::QueryClicked()
 {
+    m_panelQuiet = true;
+    const auto quiet = qScopeGuard([this] { m_panelQuiet = false; });
     m_submit->setEnabled(false);
     ClearPanel(*m_masterEdit);
     // Until the next pick no document is shown, so no edit can be taken for one.
@@ -331,7 +369,11 @@ void TFrmCustomUpdateMD::QueryClicked()
 void TFrmCustomUpdateMD::MasterRowClicked()
 {
     m_layoutReady = false;
-    const auto ready = qScopeGuard([this] { m_layoutReady = true; });
+    m_panelQuiet = true;
+    const auto ready = qScopeGuard([this] {
+        m_layoutReady = true;
+        m_panelQuiet = false;
+    });
     TCustomEntity& list = registry().EntityByName(MasterQuery);
     if (!list.Active() || list.IsEmpty()) return;
     ShowWaitCursor();

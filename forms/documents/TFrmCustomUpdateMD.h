@@ -89,6 +89,9 @@ private:
     void lineEdited();
     /// A line of the shown document was added, changed or removed: "保存" on.
     void changeRecorded();
+    /// The header panel's editors report the user's edits as changes of the document.
+    void watchHeaderEdits();
+    void headerEdited();
 
     QSplitter* m_splitter = nullptr;
     QFrame* m_masterResult = nullptr;
@@ -107,6 +110,7 @@ private:
     QPushButton* m_submit = nullptr;
     bool m_layoutReady = false;
     bool m_shown = false;
+    bool m_panelQuiet = true;
 };
 
 /// The master/detail update of a module: the picked document's lines come from the query's

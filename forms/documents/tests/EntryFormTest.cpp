@@ -707,6 +707,21 @@ TEST_F(EntryFormTest, AChangeAfterASaveIsSavedInItsTurn)
     click(form->mbtSubmit());
     EXPECT_EQ(message(), "单据“" + entered.code + "”修改完成。");
     EXPECT_EQ(storedOrder(entered.objId).lines[line], 11);
+
+    // A header typed after the save is a change as well.
+    EXPECT_FALSE(form->mbtSubmit().isEnabled());
+    QWidget* remark = input(*form, "Remark").Editor();
+    ASSERT_TRUE(remark);
+    remark->setFocus();
+    QMetaObject::invokeMethod(remark, "selectAll");
+    QTest::keyClicks(remark, QStringLiteral("changed after the save"));
+    EXPECT_TRUE(form->mbtSubmit().isEnabled()) << "the header change can be saved";
+    click(form->mbtSubmit());
+    EXPECT_EQ(message(), "单据“" + entered.code + "”修改完成。");
+    EXPECT_EQ(text(*storedOrder(entered.objId).header, "Remark"), "changed after the save");
+    EXPECT_FALSE(form->mbtSubmit().isEnabled());
+    click(form->mbtQuery());
+    EXPECT_FALSE(form->mbtSubmit().isEnabled()) << "emptying the panel is no edit";
 }
 
 TEST_F(EntryFormTest, TheCustomPeriodAsksForConditionsOrCancelsTheQuery)
@@ -896,6 +911,14 @@ TEST_F(EntryFormTest, TheListSortsByTheClickedTitle)
     EXPECT_TRUE(std::is_sorted(down.rbegin(), down.rend()));
     EXPECT_NE(down, up);
     EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
+
+    // A new query lists in its own order: no arrow, and the next click sorts up again.
+    click(form->mbtQuery());
+    EXPECT_EQ(header.sortIndicatorSection(), -1);
+    clickTitle();
+    const std::vector<std::string> again = column();
+    EXPECT_TRUE(std::is_sorted(again.begin(), again.end())) << "up after a new query";
+    EXPECT_EQ(header.sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
 TEST_F(EntryFormTest, APasswordIsStoredEncodedSoTheUserLogsInWithIt)
