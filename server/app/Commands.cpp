@@ -36,7 +36,8 @@ usage:
   corvo-server serve [--config FILE] --listen HOST:PORT --db URL [--threads N]
                      [--session-idle-minutes M] [--session-max-hours H] [--max-connections N]
                      [--read-timeout SECONDS] [--login-backoff SECONDS]
-                     [--statement-timeout SECONDS] [--max-reply-rows N] [--max-reply-mb N]
+                     [--statement-timeout SECONDS] [--write-timeout SECONDS]
+                     [--max-reply-rows N] [--max-reply-mb N]
                      [--tls-cert FILE --tls-key FILE] [--log-level info|error]
       Serves the application server classes over HTTP/1.1 at
       http://HOST:PORT/scripts/Velmarwebsvr.dll until SIGINT or SIGTERM (port 0 picks a
@@ -44,8 +45,9 @@ usage:
       expire after 480 idle minutes or 24 hours after the login, 512 connections, 30 seconds to deliver a request; from
       the third failed login in a row a user waits 1, 2, 4 ... (at most 60) times the
       login back-off (default 1 second) before a password is checked again. A statement
-      stops after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
-      change these); the call then answers a message saying so. With --tls-cert and
+      stops after 30 seconds, a write call (its transaction, waiting for the writer
+      included) after 30 seconds, one call's reads after 100,000 rows or 64 MB (the options
+      change these); the call then answers a message saying so, and a write keeps nothing. With --tls-cert and
       --tls-key (PEM files: the certificate chain and its private key) it serves https only.
       --config FILE reads "name = value" lines for the same names (listen = 127.0.0.1:8211);
       the command line wins. One line per event on standard error: every service call
@@ -168,7 +170,7 @@ int serveCommand(const std::vector<std::string>& args)
     const Options opts(args, {"config", "listen", "db", "threads", "session-idle-minutes",
                               "max-connections", "read-timeout", "login-backoff",
                               "statement-timeout", "max-reply-rows", "max-reply-mb", "tls-cert",
-                              "tls-key", "log-level", "session-max-hours"});
+                              "tls-key", "log-level", "session-max-hours", "write-timeout"});
     const std::string level = opts.get("log-level").value_or("info");
     if (level != "info" && level != "error")
         throw Error("--log-level must be info or error, not \"" + level + "\"");
@@ -199,8 +201,11 @@ int serveCommand(const std::vector<std::string>& args)
     limits.statementTime = std::chrono::seconds(30);
     limits.rows = 100'000;
     limits.bytes = std::size_t{64} * 1024 * 1024;
+    limits.writeTime = std::chrono::seconds(30);
     if (auto t = opts.get("statement-timeout"))
         limits.statementTime = std::chrono::seconds(positiveNumber(*t, "statement-timeout"));
+    if (auto t = opts.get("write-timeout"))
+        limits.writeTime = std::chrono::seconds(positiveNumber(*t, "write-timeout"));
     if (auto n = opts.get("max-reply-rows"))
         limits.rows = static_cast<std::size_t>(positiveNumber(*n, "max-reply-rows"));
     if (auto n = opts.get("max-reply-mb"))

@@ -67,20 +67,14 @@ std::string createTableStatement(Dialect dialect, const TableLayout& layout)
     return sql + "  PRIMARY KEY (" + quoteIdentifier(key) + ")\n)";
 }
 
-namespace {
-
-// PostgreSQL cuts names at 63 bytes, so two long ones could come out the same: a long name
-// keeps its start and ends in a digest of the whole.
-std::string indexName(const std::string& table, const std::string& column)
+std::string boundedIndexName(const std::string& name)
 {
+    // PostgreSQL cuts names at 63 bytes, so two long ones could come out the same.
     constexpr std::size_t Longest = 63;
-    std::string name = "IX_" + table + "_" + column;
     if (name.size() <= Longest) return name;
     const std::string digest = stableGuid(name).substr(1, 8);
     return name.substr(0, Longest - digest.size() - 1) + "_" + digest;
 }
-
-} // namespace
 
 std::vector<std::string> indexStatements(const TableLayout& layout)
 {
@@ -89,8 +83,10 @@ std::vector<std::string> indexStatements(const TableLayout& layout)
     for (const LayoutColumn& column : layout.columns()) {
         if (!column.stored() || gbk::equalsIgnoreCase(column.code(), "ObjID")) continue;
         if (column.field.isSort != 1 && !gbk::equalsIgnoreCase(column.code(), "ParentID")) continue;
-        out.push_back("CREATE INDEX " + quoteIdentifier(indexName(table, column.code())) + " ON " +
-                      quoteIdentifier(table) + " (" + quoteIdentifier(column.code()) + ")");
+        out.push_back("CREATE INDEX " +
+                      quoteIdentifier(boundedIndexName("IX_" + table + "_" + column.code())) +
+                      " ON " + quoteIdentifier(table) + " (" + quoteIdentifier(column.code()) +
+                      ")");
     }
     return out;
 }

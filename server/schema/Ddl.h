@@ -21,6 +21,10 @@ std::string columnSqlType(storage::Dialect dialect, const LayoutColumn& column);
 /// CREATE TABLE for the stored columns in ColOrder, with ObjID as the primary key.
 std::string createTableStatement(storage::Dialect dialect, const TableLayout& layout);
 
+/// An index name within PostgreSQL's 63 bytes: a longer one keeps its start and ends in a
+/// digest of the whole, so two long names stay distinct.
+std::string boundedIndexName(const std::string& name);
+
 /// CREATE INDEX for the columns queries look rows up by: the sort columns (paged queries walk
 /// them in order) and ParentID (the lines of a page of documents).
 std::vector<std::string> indexStatements(const TableLayout& layout);

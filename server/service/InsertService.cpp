@@ -19,23 +19,6 @@ namespace corvo::server {
 
 namespace {
 
-/// Refuses rows whose ObjIDs are already stored in the table (or twice among the rows).
-void requireNewIds(WriteCall& call, const WrittenRows& rows)
-{
-    std::vector<std::string> ids;
-    std::set<std::string> seen;
-    for (const WrittenRow& row : rows.rows) {
-        const std::string id = rows.text(row, "ObjID");
-        if (!seen.insert(idKey(id)).second)
-            throw Error("表[" + rows.table + "]的新行ObjID重复：" + id);
-        ids.push_back(id);
-    }
-    const storage::Rows found =
-        queryWhereIn(call.tx, "SELECT \"ObjID\" FROM \"" + rows.table + "\" WHERE \"ObjID\"", ids);
-    if (!found.rows.empty())
-        throw Error("记录已经存在，不能重复新增（ObjID " + textOf(found.rows[0][0]) + "）。");
-}
-
 /// Checks and completes new rows as the server decides them, then codes them.
 void prepareNew(WriteCall& call, WrittenRows& rows, bool partnerSide)
 {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "server/schema/Dictionary.h"
 #include "server/storage/Database.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace corvo::server {
 
@@ -14,10 +16,27 @@ namespace corvo::server {
 /// counters table an earlier version made without a company is made anew.
 void createInternalTables(storage::Transaction& tx, std::span<const std::string> existing = {});
 
-/// The unique indexes the write rules rely on across companies: organisation codes (the login
-/// finds an organisation by its code). Left off, with a line on standard error, while stored
-/// rows repeat a code.
+/// A unique key the dictionary marks (its IsUnique columns together), held per company by a
+/// unique index: TOwnerID and the key for a table a company owns, the key alone for a table
+/// every company shares. Organisation codes are one in the whole database instead (the login
+/// finds an organisation by its code), and a table belonging to a company through another
+/// row has no column to name the company by, so neither is among these.
+struct CompanyUniqueKey {
+    std::string table;
+    std::vector<std::string> columns; ///< as indexed, TOwnerID first when there
+    std::string caption;              ///< the key columns' captions, for the refusal
+    std::string index;                ///< the index name
+};
+std::vector<CompanyUniqueKey> companyUniqueKeys(const schema::Dictionary& dictionary);
+
+/// The unique indexes the write rules rely on: organisation codes across companies and every
+/// companyUniqueKeys key of the dictionary stored in the database. An index whose stored rows
+/// repeat a key is left off, with a line on standard error, until they differ.
 void createUniqueIndexes(storage::Transaction& tx);
+
+/// The refusal of a save a unique index of the database turned down (a save of another
+/// server process got there first), from the backend's message; empty for another failure.
+std::string uniqueIndexRefusal(const schema::Dictionary& dictionary, const std::string& message);
 
 /// Records the company that owns the installation (the only one that writes the tables every
 /// company shares), unless one is recorded already.

@@ -124,14 +124,33 @@ void changeRights(WriteCall& call, TParamData& packet)
     }
 }
 
+/// Of the sent lines stored under no document of `documents`, those the company reads (the
+/// lines of its other documents); the lines of another company's documents are left out, so
+/// the call treats them as it treats lines that are not stored at all.
+std::set<std::string> ownLinesElsewhere(WriteCall& call, const WrittenRows& lines,
+                                        std::map<std::string, StoredRow>& stored,
+                                        const std::set<std::string>& documents)
+{
+    std::vector<std::string> elsewhere;
+    for (const std::string& id : idsOf(lines)) {
+        const auto found = stored.find(idKey(id));
+        if (found != stored.end() && !documents.count(idKey(found->second.parent)))
+            elsewhere.push_back(id);
+    }
+    const std::set<std::string> own = readableRows(call, lines.table, elsewhere);
+    for (const std::string& id : elsewhere)
+        if (!own.count(idKey(id))) stored.erase(idKey(id));
+    return own;
+}
+
 /// The stored lines of those ObjIDs that belong to one of the documents; refuses a line of
-/// another document. Lines not stored are absent.
+/// another document of the company. Lines not stored, or of another company, are absent.
 std::map<std::string, StoredRow> documentLines(WriteCall& call, const WrittenRows& lines,
                                                const std::set<std::string>& documents)
 {
     auto stored = storedRows(call, lines, idsOf(lines), false);
-    for (const auto& [id, row] : stored)
-        if (!documents.count(idKey(row.parent))) throw Error("明细不属于本单据，不能修改。");
+    if (!ownLinesElsewhere(call, lines, stored, documents).empty())
+        throw Error("明细不属于本单据，不能修改。");
     return stored;
 }
 
@@ -201,15 +220,15 @@ void changeLines(WriteCall& call, TParamData& packet, const WrittenRows& masters
                 throw Error("新增的明细不属于本单据，不能保存。");
         }
         // A line already stored under one of the documents is a retried addition.
-        const auto stored = storedRows(call, lines, idsOf(lines), false);
+        auto stored = storedRows(call, lines, idsOf(lines), false);
+        if (!ownLinesElsewhere(call, lines, stored, documents).empty())
+            throw Error("新增的明细已经属于其他单据，不能保存。");
         WrittenRows fresh{lines.table, lines.layout, {}};
-        for (WrittenRow& line : lines.rows) {
-            const auto found = stored.find(idKey(lines.text(line, "ObjID")));
-            if (found == stored.end())
+        for (WrittenRow& line : lines.rows)
+            if (!stored.count(idKey(lines.text(line, "ObjID"))))
                 fresh.rows.push_back(std::move(line));
-            else if (!documents.count(idKey(found->second.parent)))
-                throw Error("新增的明细已经属于其他单据，不能保存。");
-        }
+        // A line of another company's document holds its ObjID: refused as any unusable one.
+        requireNewIds(call, fresh);
         setServerColumns(call, fresh, WriteKind::Insert, false);
         requireValues(fresh);
         requireReferences(call, fresh);

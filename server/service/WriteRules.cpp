@@ -135,6 +135,46 @@ void lockKey(WriteCall& call, const std::string& key)
                   std::vector<storage::Value>{storage::Value(key)});
 }
 
+std::set<std::string> readableRows(WriteCall& call, const std::string& table,
+                                   const std::vector<std::string>& ids)
+{
+    if (ids.empty()) return {};
+    return readableIds(call, Target{table, {}}, ids);
+}
+
+void requireNewIds(WriteCall& call, const WrittenRows& rows)
+{
+    std::vector<std::string> ids;
+    std::set<std::string> seen;
+    for (const WrittenRow& row : rows.rows) {
+        const std::string id = rows.text(row, "ObjID");
+        if (id.empty()) continue;
+        if (gbk::equalsIgnoreCase(id, EmptyGuidText)) refuseNewId(id);
+        if (!seen.insert(idKey(id)).second)
+            throw Error("表[" + rows.table + "]的新行ObjID重复：" + id);
+        ids.push_back(id);
+    }
+    const storage::Rows found =
+        queryWhereIn(call.tx,
+                     "SELECT " + quoteIdentifier("ObjID") + " FROM " + quoteIdentifier(rows.table) +
+                         " WHERE " + quoteIdentifier("ObjID"),
+                     ids);
+    if (found.rows.empty()) return;
+    std::vector<std::string> held;
+    for (const auto& row : found.rows)
+        held.push_back(textOf(row[0]));
+    const std::set<std::string> readable = readableRows(call, rows.table, held);
+    for (const std::string& id : held)
+        if (readable.count(idKey(id)))
+            throw Error("记录已经存在，不能重复新增（ObjID " + id + "）。");
+    refuseNewId(held.front());
+}
+
+void refuseNewId(const std::string& objId)
+{
+    throw Error("ObjID“" + objId + "”不能用于新记录，请新建后重新录入。");
+}
+
 std::string idKey(std::string_view objId)
 {
     return gbk::upper(objId);

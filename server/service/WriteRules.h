@@ -90,6 +90,19 @@ void requireSharedWriter(WriteCall& call, const WrittenRows& rows);
 /// check one after the other and the later one sees what the earlier one stored.
 void lockKey(WriteCall& call, const std::string& key);
 
+/// The ObjIDs (as idKey) among `ids` of rows of `table` the company reads: its own and those
+/// of no company; lines through their document.
+std::set<std::string> readableRows(WriteCall& call, const std::string& table,
+                                   const std::vector<std::string>& ids);
+
+/// Refuses new rows whose ObjID a stored row of the table holds, or the empty GUID. A row the
+/// company reads is named as existing; any other is refused as an ObjID that cannot be used,
+/// the words the empty GUID gets, so the answer tells nothing of another company's rows.
+void requireNewIds(WriteCall& call, const WrittenRows& rows);
+
+/// The refusal of an ObjID a new row cannot take, whatever the reason.
+[[noreturn]] void refuseNewId(const std::string& objId);
+
 /// ObjID texts compared as the storage compares them: upper-cased.
 std::string idKey(std::string_view objId);
 

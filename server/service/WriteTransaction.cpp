@@ -26,10 +26,8 @@ void inWriteCall(ServiceCall& call, const std::function<void(WriteCall&)>& work)
     } catch (const storage::StorageError& e) {
         // A unique index refused what the checks let pass (a save of another server process
         // got there first): the refusal the checks give.
-        const std::string what = e.what();
-        if (what.find(OrganCodeIndex) != std::string::npos ||
-            what.find("TOrgan.Code") != std::string::npos)
-            throw Error("“机构代码”已经存在，不能重复保存。");
+        const std::string refusal = uniqueIndexRefusal(*dictionary, e.what());
+        if (!refusal.empty()) throw Error(refusal);
         throw;
     }
 }

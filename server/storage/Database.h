@@ -63,6 +63,10 @@ struct QueryLimits {
     std::size_t rows = 0;
     /// Bytes of the values (texts and binaries by their length, others 8) those rows hold.
     std::size_t bytes = 0;
+    /// How long a write transaction may last from its begin (waiting for the writer included)
+    /// to its commit; past it the statement running is stopped, the next one or the commit
+    /// refused, and the transaction can only be rolled back.
+    std::chrono::milliseconds writeTime{0};
 };
 
 /// A failure of the database or of a statement, in the backend's own words with the statement

@@ -33,6 +33,15 @@ protected:
                       {storage::Value(code)});
     }
 
+    /// A second company in the database (init-demo --company CODE: the demo's data again
+    /// under ids and codes of its own), its admin logged in.
+    std::unique_ptr<WriteClient> secondCompany(const std::string& code = "ACME")
+    {
+        std::string out;
+        EXPECT_EQ(runServerCommand({"init-demo", "--db", url, "--company", code}, &out), 0) << out;
+        return std::make_unique<WriteClient>(server->url(), code);
+    }
+
     std::string url;
     std::unique_ptr<ServerProcess> server;
     std::unique_ptr<storage::Database> db;

@@ -111,7 +111,8 @@ bool succeeded(const PGresult* result)
 class PostgresTransaction final : public Transaction {
 public:
     PostgresTransaction(Pool::Lease lease, TransactionMode mode, QueryLimits limits)
-        : m_lease(std::move(lease)), m_budget(internal::budgetOf(mode, limits))
+        : m_lease(std::move(lease)), m_budget(internal::budgetOf(mode, limits)),
+          m_timeoutInForce(limits.statementTime)
     {
         const char* begin = mode == TransactionMode::Write ? "BEGIN" : "BEGIN READ ONLY";
         Result result(PQexec(m_lease->handle(), begin));
@@ -158,6 +159,7 @@ public:
         return m_state.run([&] {
             PGconn* conn = m_lease->handle();
             const Bound bound = bindParameters(sql, params);
+            applyTimeLimit();
             // Row by row, so the bounds stop a large result before it is all in memory.
             if (!PQsendQueryParams(conn, bound.sql.c_str(), static_cast<int>(params.size()),
                                    nullptr, bound.values.data(), bound.lengths.data(),
@@ -228,6 +230,7 @@ public:
     void commit() override
     {
         m_state.commit([&] {
+            m_budget.requireTimeLeft();
             Result result(PQexec(m_lease->handle(), "COMMIT"));
             check(result.get(), "COMMIT");
             // A transaction the server had already aborted answers COMMIT with ROLLBACK.
@@ -295,9 +298,24 @@ private:
         return bound;
     }
 
+    /// Lowers the session's statement_timeout for the rest of the transaction when the write
+    /// time ends sooner than the one in force would: set again only when that one would let a
+    /// statement run an eighth longer than it may, so a short write costs no extra round trip.
+    void applyTimeLimit()
+    {
+        const std::chrono::milliseconds limit = m_budget.statementLimit();
+        if (limit.count() <= 0) return;
+        if (m_timeoutInForce.count() > 0 && m_timeoutInForce <= limit + limit / 8) return;
+        const std::string set = "SET LOCAL statement_timeout = " + std::to_string(limit.count());
+        Result result(PQexec(m_lease->handle(), set.c_str()));
+        check(result.get(), set);
+        m_timeoutInForce = limit;
+    }
+
     Result run(std::string_view sql, std::span<const Value> params)
     {
         const Bound bound = bindParameters(sql, params);
+        applyTimeLimit();
         Result result(PQexecParams(m_lease->handle(), bound.sql.c_str(),
                                    static_cast<int>(params.size()), nullptr, bound.values.data(),
                                    bound.lengths.data(), bound.formats.data(), 0));
@@ -320,6 +338,7 @@ private:
     Pool::Lease m_lease;
     internal::TransactionState m_state;
     internal::QueryBudget m_budget;
+    std::chrono::milliseconds m_timeoutInForce; ///< the session's statement_timeout (0: none)
 };
 
 } // namespace

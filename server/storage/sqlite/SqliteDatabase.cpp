@@ -317,16 +317,29 @@ public:
         : m_writerMutex(std::move(writer)), m_writer(*m_writerMutex, std::defer_lock),
           m_lease(std::move(lease)), m_budget(internal::budgetOf(mode, limits))
     {
-        if (mode == TransactionMode::Write &&
-            !m_writer.try_lock_for(std::chrono::milliseconds(BusyTimeoutMs)))
+        // Waiting for the writer counts against the write time: the wait ends with it.
+        const auto left = m_budget.remaining();
+        const bool waitBound = left < std::chrono::milliseconds(BusyTimeoutMs);
+        const auto wait = waitBound ? left : std::chrono::milliseconds(BusyTimeoutMs);
+        if (mode == TransactionMode::Write && !m_writer.try_lock_for(wait)) {
+            if (waitBound) throw LimitExceeded(m_budget.writeMessage());
             throw StorageError("database is locked: another write transaction of this process "
                                "held it for " +
                                std::to_string(BusyTimeoutMs) + " ms");
+        }
         const char* begin = mode == TransactionMode::Write ? "BEGIN IMMEDIATE" : "BEGIN";
+        sqlite3* db = m_lease->handle();
         try {
             m_lease->setQueryOnly(mode == TransactionMode::Read);
+            if (waitBound) sqlite3_busy_timeout(db, static_cast<int>(m_budget.remaining().count()));
             m_lease->run(begin);
+            if (waitBound) sqlite3_busy_timeout(db, BusyTimeoutMs);
         } catch (const Error& e) {
+            if (waitBound) {
+                sqlite3_busy_timeout(db, BusyTimeoutMs);
+                if ((sqlite3_extended_errcode(db) & 0xff) == SQLITE_BUSY)
+                    throw LimitExceeded(m_budget.writeMessage());
+            }
             throw StorageError(statementError(e.what(), begin));
         }
     }
@@ -345,7 +358,7 @@ public:
             InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             const auto before = sqlite3_total_changes64(db);
-            const Timed timed(*m_lease, m_budget.limits().statementTime);
+            const Timed timed(*m_lease, m_budget.statementLimit());
             int rc;
             while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
             }
@@ -365,7 +378,7 @@ public:
             InUse statement(m_lease->statement(sql));
             bind(db, statement.get(), params, sql);
             Rows rows;
-            const Timed timed(*m_lease, m_budget.limits().statementTime);
+            const Timed timed(*m_lease, m_budget.statementLimit());
             // Columns are read after the first step: a kept statement is prepared again there
             // when the schema changed since, and may then have other columns.
             int rc = sqlite3_step(statement.get());
@@ -401,6 +414,7 @@ public:
     void commit() override
     {
         m_state.commit([&] {
+            m_budget.requireTimeLeft();
             try {
                 m_lease->run("COMMIT");
             } catch (const Error& e) {
