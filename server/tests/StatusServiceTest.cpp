@@ -14,8 +14,10 @@
 #include "remote/AppServers.h"
 #include "remote/ServerCall.h"
 #include "remote/Tvelwebconnection.h"
+#include "server/storage/Database.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <map>
@@ -160,6 +162,69 @@ TEST_P(StatusServices, VerifyingADeliveryTakesItsLinesOutOfItsWarehouseSizeBySiz
     EXPECT_EQ(admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {delivery}),
               "单据“" + text(*stored, "Code") + "”已经是“已审核”状态，不能重复操作。");
     EXPECT_EQ(stockOf(*admin, central), after);
+}
+
+TEST_P(StatusServices, AVerifyOfSeveralDocumentsTakesItsProductsInOneOrder)
+{
+    if (GetParam() != Backend::Postgres) GTEST_SKIP() << "SQLite runs one write call at a time";
+    auto db = storage::Database::open(url);
+    using storage::Value;
+    // Two new deliveries A before B (by ObjID), the first product of B before every product
+    // of A: a call locking per document would hold A's products while it waits for B's first.
+    std::vector<std::pair<std::string, std::string>> firsts; // document, its first product
+    {
+        auto tx = db->begin(storage::TransactionMode::Read);
+        const storage::Rows rows = tx->query(
+            "SELECT d.\"ObjID\", MIN(l.\"TProductID\") FROM \"TStockOut\" d JOIN "
+            "\"TStockOutList\" l ON l.\"ParentID\" = d.\"ObjID\" WHERE "
+            "d.\"StatusTStockOutID\" = ? AND d.\"StatusID\" = ? AND d.\"TOwnerID\" = ? GROUP "
+            "BY d.\"ObjID\"",
+            std::vector<Value>{Value(admin->param("StatusTStockOutID_New")),
+                               Value(admin->param("StatusID_Valid")), Value(admin->owner)});
+        for (const auto& row : rows.rows)
+            firsts.emplace_back(row[0].toText(), row[1].toText());
+        tx->commit();
+    }
+    std::sort(firsts.begin(), firsts.end());
+    std::string a, b, held, ofA;
+    for (std::size_t i = 0; i < firsts.size() && held.empty(); ++i)
+        for (std::size_t j = i + 1; j < firsts.size() && held.empty(); ++j)
+            if (firsts[j].second < firsts[i].second) {
+                a = firsts[i].first;
+                b = firsts[j].first;
+                held = firsts[j].second;
+                ofA = firsts[i].second;
+            }
+    ASSERT_FALSE(held.empty()) << "no two deliveries in that order among " << firsts.size();
+
+    // Another transaction holds B's first product while A and B are verified in one call.
+    auto holder = db->begin(storage::TransactionMode::Write);
+    holder->query("SELECT 1 FROM \"TProduct\" WHERE \"ObjID\" = ? FOR UPDATE",
+                  std::vector<Value>{Value(held)});
+    std::string answer;
+    std::thread verify([&] {
+        answer = admin->send(app::SizeVerify, app::sizeverify::Verify, "TStockOut", {a, b});
+    });
+    auto waiting = [&] {
+        auto tx = db->begin(storage::TransactionMode::Read);
+        const storage::Rows rows = tx->query(
+            "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() AND "
+            "wait_event_type = 'Lock'");
+        return rows.rows[0][0].toText() != "0";
+    };
+    // Waiting for the call to wait (a step, not a measure of time).
+    for (int tries = 0; tries < 6000 && !waiting(); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The waiting call holds none of A's products: it took the held one first.
+    const std::string probe = errorOf([&] {
+        auto tx = db->begin(storage::TransactionMode::Write);
+        tx->query("SELECT 1 FROM \"TProduct\" WHERE \"ObjID\" = ? FOR UPDATE NOWAIT",
+                  std::vector<Value>{Value(ofA)});
+    });
+    holder.reset();
+    verify.join();
+    EXPECT_EQ(probe, "(no error)");
+    EXPECT_EQ(answer, "(no error)");
 }
 
 TEST_P(StatusServices, InvalidatingAVerifiedReceiptTakesItsStockBackANewOneMovesNothing)
