@@ -3,6 +3,7 @@
 // The business forms opened as the main window opens them, over the one admin login, with a
 // message line of their own.
 #include "LoginSession.h"
+#include "ModuleForm.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntityList.h"
@@ -29,16 +30,7 @@ protected:
 
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        form->setHost(nullptr, &line, nullptr);
-        form->resize(1000, 640);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, &line);
     }
     std::string message() const { return line.text().toStdString(); }
     static void click(QAbstractButton& button) { QTest::mouseClick(&button, Qt::LeftButton); }

@@ -1,6 +1,7 @@
 // Bills and account records entered against the real insert server: the server's code in
 // the read-only code editor, and a payable stored from the supplier's side.
 #include "LoginSession.h"
+#include "ModuleForm.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "entity/EntityHelpers.h"
@@ -29,16 +30,7 @@ class BillEntryTest : public ::testing::Test {
 protected:
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        form->setHost(nullptr, &line, nullptr);
-        form->resize(1000, 640);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, &line);
     }
     std::string message() const { return line.text().toStdString(); }
     static void click(QAbstractButton& button) { QTest::mouseClick(&button, Qt::LeftButton); }

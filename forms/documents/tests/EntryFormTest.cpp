@@ -2,6 +2,7 @@
 // documents entered, saved and read back through the query server; saves refused or never
 // answered; lines added, changed and removed; passwords stored encoded.
 #include "LoginSession.h"
+#include "ModuleForm.h"
 #include "ReplyDroppingProxy.h"
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
@@ -99,16 +100,7 @@ protected:
 
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        form->setHost(nullptr, &line, nullptr);
-        form->resize(1000, 640);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, &line);
     }
     std::string message() const { return line.text().toStdString(); }
     static void click(QAbstractButton& button) { QTest::mouseClick(&button, Qt::LeftButton); }

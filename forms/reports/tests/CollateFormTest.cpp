@@ -2,6 +2,7 @@
 // main window opens them: conditions, presets, paging by the buttons, the owner restriction,
 // folding the conditions, the result line, the detail grid and printing.
 #include "LoginSession.h"
+#include "ModuleForm.h"
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
@@ -49,16 +50,7 @@ protected:
     template <typename Form = TFrmQueryCollate>
     std::unique_ptr<Form> open(const char* table, const char* module, bool embedded = true)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        if (embedded) form->setHost(nullptr, &line, nullptr);
-        form->resize(1000, 640);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, embedded ? &line : nullptr);
     }
     std::string message() const { return line.text().toStdString(); }
     static TCustomEntity& master(TFrmQuery& form)

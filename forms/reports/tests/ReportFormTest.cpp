@@ -2,6 +2,7 @@
 // against the real server, opened as the main window opens them; their numbers checked
 // against the books read through the ordinary query.
 #include "LoginSession.h"
+#include "ModuleForm.h"
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
@@ -70,16 +71,7 @@ protected:
 
     template <typename Form> std::unique_ptr<Form> open(const char* table, const char* module)
     {
-        auto form = std::make_unique<Form>(&LoginSession::instance().login());
-        form->registry().SelectTableFields(table);
-        form->registry().BuildEntity(table, "TMaster");
-        form->SetFormTitle(module);
-        form->setModuleName(gbk::fromUtf8(module));
-        form->setHost(nullptr, &line, nullptr);
-        form->resize(1100, 680);
-        form->show();
-        QApplication::processEvents();
-        return form;
+        return openModuleForm<Form>(table, module, &line, {1100, 680});
     }
     std::string message() const { return line.text().toStdString(); }
     static TCustomEntity& master(TFrmQuery& form)
