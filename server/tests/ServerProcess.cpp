@@ -84,6 +84,36 @@ int waitExit(int pid)
     return WIFSIGNALED(status) ? -WTERMSIG(status) : -1;
 }
 
+// Making the demo company costs seconds under the sanitizers, and CTest runs every test as a
+// program of its own, so the file is made once per server build, kept beside the binary, and
+// each test starts from a copy (the server closes it cleanly: there is no journal to copy).
+std::filesystem::path pristineDemo()
+{
+    namespace fs = std::filesystem;
+    const fs::path binary = serverBinary();
+    const std::string build = std::to_string(static_cast<uint64_t>(
+                                  fs::last_write_time(binary).time_since_epoch().count())) +
+                              "-" + std::to_string(fs::file_size(binary));
+    const fs::path kept = binary.parent_path() / ("demo-" + build + ".db");
+    if (fs::exists(kept)) return kept;
+    const std::string made = tempFolder() + "/demo.db";
+    std::string out;
+    if (runServerCommand({"init-demo", "--db", "sqlite:" + made, "--force"}, &out) != 0)
+        throw std::runtime_error("init-demo failed: " + out);
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(binary.parent_path(), ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("demo-") && name.ends_with(".db") && entry.path() != kept)
+            fs::remove(entry.path(), ignored); // another build's
+    }
+    // Two programs may make it at once; the rename is atomic, so whichever file wins is whole.
+    fs::path part = kept;
+    part += "." + std::to_string(::getpid());
+    fs::copy_file(made, part);
+    fs::rename(part, kept);
+    return kept;
+}
+
 } // namespace
 
 const std::string& serverBinary()
@@ -121,17 +151,17 @@ bool postgresAvailable()
 
 std::string makeDemoDatabase(bool postgres)
 {
-    std::string url;
     if (postgres) {
         if (!postgresAvailable()) throw std::runtime_error("CORVO_TEST_PG_URL is not set");
-        url = std::getenv("CORVO_TEST_PG_URL");
-    } else {
-        url = "sqlite:" + tempFolder() + "/demo.db";
+        const std::string url = std::getenv("CORVO_TEST_PG_URL");
+        std::string out;
+        if (runServerCommand({"init-demo", "--db", url, "--force"}, &out) != 0)
+            throw std::runtime_error("init-demo failed: " + out);
+        return url;
     }
-    std::string out;
-    if (runServerCommand({"init-demo", "--db", url, "--force"}, &out) != 0)
-        throw std::runtime_error("init-demo failed: " + out);
-    return url;
+    const std::string path = tempFolder() + "/demo.db";
+    std::filesystem::copy_file(pristineDemo(), path);
+    return "sqlite:" + path;
 }
 
 ServerProcess::ServerProcess(const std::string& dbUrl, std::vector<std::string> extraArgs)
