@@ -13,6 +13,8 @@
 # 其他参数 and 操作手册; then a fourth client on a 1920 × 1080 screen (L*.png). The main
 # windows fill their screens.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
+# SCREEN=WIDTHxHEIGHT picks the screen (default 1024x768); QT_SCALE_FACTOR=2 draws the client at
+# device pixel ratio 2 (the skin's strips are drawn for it).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$top/build}
@@ -52,7 +54,7 @@ done
 hostport=$(sed -n 's|^listening on http://\([^/]*\)/.*|\1|p' "$work/server.out")
 
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
+Xvfb "$display" -screen 0 "${SCREEN:-1024x768}x24" -nolisten tcp &
 pids+=($!)
 export DISPLAY=$display
 sleep 1

@@ -14,7 +14,11 @@ out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
 os.makedirs(out, exist_ok=True)
 
 
+written = []
+
+
 def write(name, width, height, body, defs=""):
+    written.append(name + ".svg")
     text = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
             f'viewBox="0 0 {width} {height}">\n')
     if defs:
@@ -183,3 +187,9 @@ write("XPPROGRESSBAR_COLOR_VERT", 10, 8,
       '<rect x="0" y="1" width="10" height="7" rx="1" fill="url(#p)"/>\n',
       '<linearGradient id="p" x1="0" y1="0" x2="1" y2="0"><stop offset="0" '
       'stop-color="#6fb2ec"/><stop offset="1" stop-color="#2f7fcf"/></linearGradient>')
+
+with open(os.path.join(out, "skin_art.qrc"), "w", encoding="utf-8") as f:
+    f.write('<!DOCTYPE RCC>\n<RCC version="1.0">\n<qresource prefix="/skin">\n')
+    for name in sorted(written):
+        f.write(f"    <file>{name}</file>\n")
+    f.write("</qresource>\n</RCC>\n")

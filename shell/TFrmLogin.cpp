@@ -3,6 +3,9 @@
 #include "LocalFiles.h"
 #include "LoginMessages.h"
 #include "controls/TSafeEdit.h"
+#include "controls/skin/TQVButton.h"
+#include "controls/skin/TQVCheckBox.h"
+#include "controls/skin/TQVProgressBar.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
 #include "entity/Guid.h"
@@ -137,10 +140,10 @@ void TFrmLogin::buildControls()
     m_password->setMasked(true);
     m_password->setGeometry(240, 142, 150, 22);
 
-    m_login = new QPushButton(fromUtf8("登陆"), this);
+    m_login = new skin::TQVButton(fromUtf8("登陆"), this);
     m_login->setObjectName(QStringLiteral("mbtLogin"));
     m_login->setGeometry(240, 182, 70, 26);
-    m_exit = new QPushButton(fromUtf8("退出"), this);
+    m_exit = new skin::TQVButton(fromUtf8("退出"), this);
     m_exit->setObjectName(QStringLiteral("mbtExit"));
     m_exit->setGeometry(320, 182, 70, 26);
     // Enter moves the focus instead (the form sees keys first), so no button is a default.
@@ -156,9 +159,9 @@ void TFrmLogin::buildControls()
     m_options->setObjectName(QStringLiteral("pnlOptions"));
     m_options->setGeometry(12, 74, 150, 140);
     m_options->setFrameShape(QFrame::StyledPanel);
-    m_changePassword = new QCheckBox(fromUtf8("修改密码"), m_options);
+    m_changePassword = new skin::TQVCheckBox(fromUtf8("修改密码"), m_options);
     m_changePassword->setGeometry(8, 6, 130, 20);
-    m_saveLogin = new QCheckBox(fromUtf8("保存登陆信息"), m_options);
+    m_saveLogin = new skin::TQVCheckBox(fromUtf8("保存登陆信息"), m_options);
     m_saveLogin->setGeometry(8, 30, 130, 20);
     m_saveLogin->setChecked(true);
     m_newPasswordLabel = label(m_options, "新 密 码", 8, 58);
@@ -190,7 +193,7 @@ void TFrmLogin::buildControls()
     m_toggle->hide();
     connect(m_toggle, &QPushButton::clicked, this, &TFrmLogin::toggleOptions);
 
-    m_progress = new QProgressBar(this);
+    m_progress = new skin::TQVProgressBar(this);
     m_progress->setObjectName(QStringLiteral("mpbLogin"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);

@@ -3,6 +3,7 @@
 #include "GroupPage.h"
 #include "ModuleForms.h"
 #include "ModuleTree.h"
+#include "controls/skin/TQVForm.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "platform/Desktop.h"
@@ -119,7 +120,14 @@ TFrmMain::~TFrmMain()
 
 void TFrmMain::buildLayout()
 {
-    auto* column = new QVBoxLayout(this);
+    // The painted frame holds the window's content on its client panel.
+    auto* back = new QFrame(this);
+    back->setObjectName(QStringLiteral("pnlBack"));
+    m_frame = new skin::TQVForm(this);
+    m_frame->setSkinStyle(skin::TQVForm::xsLuna);
+    m_frame->setDrawIcon(true);
+    m_frame->setClientPanel(back);
+    auto* column = new QVBoxLayout(back);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 

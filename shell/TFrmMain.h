@@ -18,6 +18,10 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace corvo::skin {
+class TQVForm;
+}
+
 namespace corvo::shell {
 
 class ModuleForms;
@@ -53,6 +57,8 @@ public:
     void setPanelText(int panel, const std::string& text);
     std::string panelText(int panel) const;
     QStatusBar& statusBar() const noexcept { return *m_statusBar; }
+    /// The painted window frame (luna style) that holds the window's content.
+    skin::TQVForm& frame() const noexcept { return *m_frame; }
 
     void OpenModule(const std::string& caption);
     void SelectModuleOrGroup(const std::string& caption);
@@ -121,6 +127,7 @@ private:
     int m_flashes = 0;
     int m_navigationWidth = 200;
 
+    skin::TQVForm* m_frame = nullptr;
     MessageLine* m_message = nullptr;
     QWidget* m_navigation = nullptr;
     QTreeWidget* m_tree = nullptr;

@@ -1,5 +1,6 @@
 #include "TFrmQVDialog.h"
 
+#include "controls/skin/TQVButton.h"
 #include "platform/Modal.h"
 #include "platform/QtText.h"
 
@@ -41,9 +42,9 @@ TFrmQVDialog::TFrmQVDialog(QWidget* owner) : TFrmBase(owner)
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(8, 6, 8, 6);
     buttons->addStretch();
-    m_continue = new QPushButton(platform::fromUtf8("继续"), bar);
+    m_continue = new skin::TQVButton(platform::fromUtf8("继续"), bar);
     m_continue->setObjectName(QStringLiteral("mbtContinue"));
-    m_close = new QPushButton(platform::fromUtf8("关闭"), bar);
+    m_close = new skin::TQVButton(platform::fromUtf8("关闭"), bar);
     m_close->setObjectName(QStringLiteral("mbtClose"));
     buttons->addWidget(m_continue);
     buttons->addWidget(m_close);

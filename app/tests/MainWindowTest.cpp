@@ -3,6 +3,11 @@
 #include "LoginSession.h"
 #include "app/ModuleFormRegistry.h"
 #include "controls/TSafeEdit.h"
+#include "controls/skin/TQVButton.h"
+#include "controls/skin/TQVCheckBox.h"
+#include "controls/skin/TQVForm.h"
+#include "controls/skin/TQVProgressBar.h"
+#include "controls/skin/TQVRadioBox.h"
 #include "entity/Gbk.h"
 #include "entity/TCustomEntity.h"
 #include "forms/documents/TFrmCustomInsert.h"
@@ -25,6 +30,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -289,6 +295,45 @@ TEST(MainWindowModules, ACollatedQueryModuleShowsTheCompanysRows)
     EXPECT_NE(
         qobject_cast<forms::TFrmInsertSize*>(window.moduleForm(gbk::fromUtf8("新增销售日报"))),
         nullptr);
+}
+
+// The skinned look: the window wears the luna frame around its content, and the forms' mbt
+// buttons and radio boxes are the painted ones, still found and clicked by their names.
+TEST(MainWindowModules, TheWindowAndTheFormsWearTheSkin)
+{
+    shell::TFrmLogin& login = LoginSession::instance().login();
+    ModuleFormRegistry registry;
+    shell::TFrmMain window(nullptr, &registry);
+    window.InheritFrom(login);
+    window.resize(1024, 768);
+    window.show();
+    skin::TQVForm& frame = window.frame();
+    EXPECT_EQ(frame.skinStyle(), skin::TQVForm::xsLuna);
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    const QRect message(window.memMsg().mapTo(&window, QPoint(0, 0)), window.memMsg().size());
+    EXPECT_TRUE(frame.clientArea().contains(message)) << "the content lies inside the frame";
+    EXPECT_GE(message.top(), frame.captionHeight());
+    QDir().mkpath(QStringLiteral(CORVO_SCREENSHOT_DIR));
+    EXPECT_TRUE(
+        window.grab().save(QStringLiteral(CORVO_SCREENSHOT_DIR "/main-window-skinned.png")));
+
+    for (const char* module : {"修改销售订单", "新增销售订单", "用户权限", "查询仓库"}) {
+        window.SelectModuleOrGroup(gbk::fromUtf8(module));
+        QWidget* form = window.moduleForm(gbk::fromUtf8(module));
+        ASSERT_NE(form, nullptr) << module;
+        int buttons = 0;
+        for (QPushButton* b : form->findChildren<QPushButton*>())
+            if (b->objectName().startsWith(QLatin1String("mbt"))) {
+                ++buttons;
+                EXPECT_NE(qobject_cast<skin::TQVButton*>(b), nullptr)
+                    << module << " " << utf8(b->objectName());
+            }
+        EXPECT_GT(buttons, 0) << module;
+        for (QRadioButton* r : form->findChildren<QRadioButton*>())
+            EXPECT_NE(qobject_cast<skin::TQVRadioBox*>(r), nullptr) << module;
+    }
+    EXPECT_NE(qobject_cast<skin::TQVProgressBar*>(&login.mpbLogin()), nullptr);
+    EXPECT_NE(qobject_cast<skin::TQVCheckBox*>(&login.saveLogin()), nullptr);
 }
 
 std::set<std::string> leaves(QTreeWidget& tree)

@@ -5,6 +5,11 @@
 #include <QSvgRenderer>
 #include <QtMath>
 
+static void initSkinArt()
+{
+    Q_INIT_RESOURCE(skin_art);
+}
+
 namespace corvo::skin {
 namespace {
 
@@ -35,6 +40,11 @@ QPixmap SkinArt::strip(const QString& name, qreal dpr)
     const QString key = QStringLiteral("corvo-skin:%1@%2").arg(name).arg(dpr);
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap)) return pixmap;
+    static const bool initialised = [] {
+        initSkinArt();
+        return true;
+    }();
+    Q_UNUSED(initialised);
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid()) return {};
     const QSize logical = renderer.defaultSize();

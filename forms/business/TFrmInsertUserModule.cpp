@@ -1,5 +1,6 @@
 #include "TFrmInsertUserModule.h"
 
+#include "controls/skin/TQVRadioBox.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -66,7 +67,7 @@ QToolButton* makeToolButton(QWidget* parent, const char* name, const char* text)
 
 QRadioButton* makeRadio(QWidget* parent, const char* name, const char* caption)
 {
-    auto* radio = new QRadioButton(QString::fromUtf8(caption), parent);
+    auto* radio = new skin::TQVRadioBox(QString::fromUtf8(caption), parent);
     radio->setObjectName(QLatin1String(name));
     return radio;
 }

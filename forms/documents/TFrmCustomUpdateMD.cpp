@@ -2,6 +2,7 @@
 
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
+#include "controls/skin/TQVRadioBox.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
@@ -74,10 +75,10 @@ TFrmCustomUpdateMD::TFrmCustomUpdateMD(QWidget* owner) : TFrmQuery(owner)
     m_condition->setFixedHeight(ConditionHeight);
     auto* periods = new QHBoxLayout(m_condition);
     periods->setContentsMargins(6, 2, 6, 2);
-    m_thisMonth = new QRadioButton(QStringLiteral("本月"), m_condition);
+    m_thisMonth = new skin::TQVRadioBox(QStringLiteral("本月"), m_condition);
     m_thisMonth->setObjectName(QStringLiteral("mrbDefault"));
     m_thisMonth->setChecked(true);
-    m_custom = new QRadioButton(QStringLiteral("自定义"), m_condition);
+    m_custom = new skin::TQVRadioBox(QStringLiteral("自定义"), m_condition);
     m_custom->setObjectName(QStringLiteral("mrbCustom"));
     periods->addWidget(m_thisMonth);
     periods->addWidget(m_custom);

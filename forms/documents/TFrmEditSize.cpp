@@ -2,6 +2,7 @@
 
 #include "controls/TSafeEdit.h"
 #include "controls/TVelComboBox.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
@@ -26,7 +27,7 @@ constexpr const char* Stocked = "TStockProductID";
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption)
 {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* b = new skin::TQVButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     b->setFixedSize(75, 25);

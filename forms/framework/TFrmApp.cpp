@@ -4,6 +4,7 @@
 #include "controls/TQueryControlList.h"
 #include "controls/TSafeEdit.h"
 #include "controls/TVelComboBox.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
@@ -93,7 +94,7 @@ void TFrmApp::buildLayout()
     m_bottomRight = panel(m_bottom, "pnlBottomRight");
     // On a narrow screen the left and middle parts give way; "关闭" stays in view.
     new internal::BottomBandLayout(*m_bottom, *m_bottomLeft, *m_bottomMiddle, *m_bottomRight);
-    m_close = new QPushButton(QStringLiteral("关闭"), m_bottomRight);
+    m_close = new skin::TQVButton(QStringLiteral("关闭"), m_bottomRight);
     m_close->setObjectName(QStringLiteral("mbtClose"));
     m_close->setGeometry(8, 6, 75, 25);
     m_close->setAutoDefault(false);

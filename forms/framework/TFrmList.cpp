@@ -1,5 +1,6 @@
 #include "TFrmList.h"
 
+#include "controls/skin/TQVButton.h"
 #include "entity/TCustomEntityList.h"
 #include "platform/DataGrid.h"
 
@@ -19,7 +20,7 @@ TFrmList::TFrmList(QWidget* owner) : TFrmQuery(owner)
     m_grid->setObjectName(QStringLiteral("dgeMaster"));
     m_grid->setMultiSelect(true);
     layout->addWidget(m_grid);
-    m_confirm = new QPushButton(QStringLiteral("确定"), &pnlBottomMiddle());
+    m_confirm = new skin::TQVButton(QStringLiteral("确定"), &pnlBottomMiddle());
     m_confirm->setObjectName(QStringLiteral("mbtConfirm"));
     m_confirm->setAutoDefault(false);
     // Enter in the list confirms, as a double click does.

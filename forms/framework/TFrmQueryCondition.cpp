@@ -1,6 +1,7 @@
 #include "TFrmQueryCondition.h"
 
 #include "controls/TQueryControlList.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/Error.h"
 #include "entity/TCustomEntityList.h"
 #include "platform/Modal.h"
@@ -17,10 +18,10 @@ namespace corvo::forms {
 TFrmQueryCondition::TFrmQueryCondition(QWidget* owner) : TFrmQuery(owner)
 {
     setObjectName(QStringLiteral("FrmQueryCondition"));
-    m_clear = new QPushButton(QStringLiteral("清空"), &pnlBottomMiddle());
+    m_clear = new skin::TQVButton(QStringLiteral("清空"), &pnlBottomMiddle());
     m_clear->setObjectName(QStringLiteral("mbtClear"));
     m_clear->setGeometry(8, 6, 75, 25);
-    m_ok = new QPushButton(QStringLiteral("确定"), &pnlBottomMiddle());
+    m_ok = new skin::TQVButton(QStringLiteral("确定"), &pnlBottomMiddle());
     m_ok->setObjectName(QStringLiteral("mbtOK"));
     m_ok->setGeometry(90, 6, 75, 25);
     for (QPushButton* b : {m_clear, m_ok})

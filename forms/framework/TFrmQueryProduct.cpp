@@ -2,6 +2,7 @@
 
 #include "controls/TSafeEdit.h"
 #include "controls/TVelComboBox.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/TCustomEntityList.h"
 #include "platform/DataGrid.h"
 
@@ -58,7 +59,7 @@ TFrmQueryProduct::TFrmQueryProduct(QWidget* owner) : TFrmQuery(owner)
     m_grid->setObjectName(QStringLiteral("dgeProduct"));
     m_grid->setMultiSelect(true);
     layout->addWidget(m_grid, 1);
-    m_ok = new QPushButton(QStringLiteral("确定"), &pnlBottomMiddle());
+    m_ok = new skin::TQVButton(QStringLiteral("确定"), &pnlBottomMiddle());
     m_ok->setObjectName(QStringLiteral("mbtOK"));
     m_ok->setGeometry(8, 6, 75, 25);
     m_ok->setAutoDefault(false);

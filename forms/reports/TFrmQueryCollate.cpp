@@ -4,6 +4,7 @@
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "controls/TVelComboBox.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
@@ -51,7 +52,7 @@ TFrmQueryCollate::~TFrmQueryCollate() = default;
 
 QPushButton* TFrmQueryCollate::button(QWidget* parent, const char* name, const char* caption)
 {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* b = new skin::TQVButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     b->setFixedSize(75, 25);

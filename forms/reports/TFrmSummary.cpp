@@ -2,6 +2,7 @@
 
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/Gbk.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
@@ -42,7 +43,7 @@ TFrmSummary::TFrmSummary(QWidget* owner) : TFrmQueryCollate(owner)
     m_beside->setStretchFactor(0, 3);
     m_beside->setStretchFactor(1, 2);
 
-    m_saveChart = new QPushButton(QStringLiteral("保存图表"), &pnlBottomMiddle());
+    m_saveChart = new skin::TQVButton(QStringLiteral("保存图表"), &pnlBottomMiddle());
     m_saveChart->setObjectName(QStringLiteral("mbtSaveChart"));
     m_saveChart->setAutoDefault(false);
     m_saveChart->setFixedSize(75, 25);

@@ -1,5 +1,6 @@
 #include "BusinessKit.h"
 
+#include "controls/skin/TQVButton.h"
 #include "entity/EntityHelpers.h"
 #include "entity/ParamNames.h"
 #include "entity/TCustomEntityList.h"
@@ -25,7 +26,7 @@ void showFirstTime(TFrmApp& form, bool& shown, const std::function<void()>& form
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
 {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* button = new skin::TQVButton(QString::fromUtf8(caption), parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     button->setFixedSize(75, 25);

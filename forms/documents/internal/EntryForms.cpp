@@ -1,5 +1,6 @@
 #include "EntryForms.h"
 
+#include "controls/skin/TQVButton.h"
 #include "entity/EntityHelpers.h"
 #include "entity/TCustomEntityList.h"
 #include "entity/TParamData.h"
@@ -42,7 +43,7 @@ LineButtons makeLineButtons(QWidget& band)
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
 {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* button = new skin::TQVButton(QString::fromUtf8(caption), parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     button->setFixedSize(75, 25);

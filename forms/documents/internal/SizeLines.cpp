@@ -4,6 +4,7 @@
 #include "controls/TInputControl.h"
 #include "controls/TInputControlList.h"
 #include "controls/TVelComboBox.h"
+#include "controls/skin/TQVButton.h"
 #include "entity/EntityHelpers.h"
 #include "entity/Error.h"
 #include "entity/Gbk.h"
@@ -313,7 +314,7 @@ TFrmSizeEntry::TFrmSizeEntry(QWidget* parent, TClientDataSet& lines,
     m_cells->setHorizontalHeaderLabels(headers);
     m_cells->setFixedHeight(m_cells->horizontalHeader()->height() + m_cells->rowHeight(0) + 4);
     layout->addWidget(m_cells);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new skin::TQVButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("mbtOK"));
     layout->addWidget(ok, 0, Qt::AlignRight);
     ok->setDefault(true);
