@@ -60,6 +60,9 @@ void TFrmUpdateSize::FormShow()
                        : std::string();
         });
     internal::MakeTotalsReadOnly(*this);
+    // No document picked, no type: no size column until one is.
+    sizeforms::ApplySizeColumns(lines, {});
+    SizeGridColumns(dgeDetail());
     setEditing(false);
     dgeMasterQuery().setEnabled(false);
     m_snapshot = Variant();

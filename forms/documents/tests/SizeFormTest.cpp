@@ -421,6 +421,7 @@ TEST_F(SizeFormTest, TheUpdateFormMovesItsTotalsByTheCommittedChange)
 {
     auto form = open<TFrmUpdateSize>("TStockOut", "修改销售日报");
     ASSERT_FALSE(form->dgeDetail().isEnabled());
+    EXPECT_TRUE(sizeCaptions(form->dgeDetail()).empty()) << "no document: no size column";
     click(form->mbtQuery());
     TCustomEntity& list = entity(*form, "TMasterQuery");
     ASSERT_GT(list.RecordCount(), 0) << message();
