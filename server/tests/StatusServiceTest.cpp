@@ -127,6 +127,15 @@ protected:
         return id;
     }
 
+    /// A second company in the database (init-demo --company ACME), its admin logged in.
+    std::unique_ptr<StatusClient> secondCompany()
+    {
+        std::string out;
+        EXPECT_EQ(runServerCommand({"init-demo", "--db", url, "--company", "ACME"}, &out), 0)
+            << out;
+        return std::make_unique<StatusClient>(server->url(), "ACME", "admin");
+    }
+
     std::string url;
     std::unique_ptr<ServerProcess> server;
     std::unique_ptr<StatusClient> admin;
@@ -424,9 +433,8 @@ TEST_P(StatusServices, WritesNeedTheFormsModuleAndTheCompanysOwnDocuments)
               "(no error)");
 
     // Another company's administrator reaches none of DEMO's documents.
-    std::string out;
-    ASSERT_EQ(runServerCommand({"init-demo", "--db", url, "--company", "ACME"}, &out), 0) << out;
-    StatusClient other(server->url(), "ACME", "admin");
+    auto acme = secondCompany();
+    StatusClient& other = *acme;
     TParamData foreign(paramkind::Data);
     foreign.SetParamData("TMaster", rows->Data());
     EXPECT_EQ(other.call(app::VerifyAccount, app::verify::Verify, foreign),
@@ -455,9 +463,8 @@ TEST_P(StatusServices, WritesNeedTheFormsModuleAndTheCompanysOwnDocuments)
 
 TEST_P(StatusServices, StatementsReachOnlyTheCompanysOwnPartners)
 {
-    std::string out;
-    ASSERT_EQ(runServerCommand({"init-demo", "--db", url, "--company", "ACME"}, &out), 0) << out;
-    StatusClient acme(server->url(), "ACME", "admin");
+    auto second = secondCompany();
+    StatusClient& acme = *second;
     const std::string demoSupplier = admin->organId("GY001");
     const std::string demoCustomer = admin->organId("KH002");
     auto statement = [&](const std::string& organ, const std::string& packetOwner) {
