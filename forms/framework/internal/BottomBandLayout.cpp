@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace corvo::forms::internal {
 
@@ -39,9 +40,10 @@ QLayoutItem* BottomBandLayout::itemAt(int index) const
     return index >= 0 && index < count() ? m_items[static_cast<std::size_t>(index)] : nullptr;
 }
 
-QLayoutItem* BottomBandLayout::takeAt(int)
+QLayoutItem* BottomBandLayout::takeAt(int index)
 {
-    return nullptr;
+    if (index < 0 || index >= count()) return nullptr;
+    return std::exchange(m_items[static_cast<std::size_t>(index)], nullptr);
 }
 
 int BottomBandLayout::count() const
@@ -49,9 +51,15 @@ int BottomBandLayout::count() const
     return static_cast<int>(m_items.size());
 }
 
-QWidget& BottomBandLayout::part(Part which) const
+QWidget* BottomBandLayout::part(Part which) const
 {
-    return *m_items[which]->widget();
+    return m_items[which] ? m_items[which]->widget() : nullptr;
+}
+
+int BottomBandLayout::needOf(Part which) const
+{
+    const QWidget* w = part(which);
+    return w ? need(*w) : 0;
 }
 
 int BottomBandLayout::need(const QWidget& part)
@@ -69,9 +77,11 @@ int BottomBandLayout::need(const QWidget& part)
 
 QSize BottomBandLayout::sizeHint() const
 {
-    const int left = std::max(bottomband::LeftWidth, need(part(Left)));
-    const int middle = std::max(need(part(Middle)), m_items[Middle]->sizeHint().width());
-    return {left + middle + bottomband::RightWidth, part(Right).sizeHint().height()};
+    const int left = std::max(bottomband::LeftWidth, needOf(Left));
+    const int middle =
+        std::max(needOf(Middle), m_items[Middle] ? m_items[Middle]->sizeHint().width() : 0);
+    const int height = m_items[Right] ? m_items[Right]->sizeHint().height() : 0;
+    return {left + middle + bottomband::RightWidth, height};
 }
 
 QSize BottomBandLayout::minimumSize() const
@@ -87,18 +97,19 @@ Qt::Orientations BottomBandLayout::expandingDirections() const
 void BottomBandLayout::setGeometry(const QRect& rect)
 {
     QLayout::setGeometry(rect);
-    const BottomBandParts widths =
-        splitBottomBand(rect.width(), need(part(Left)), need(part(Middle)));
+    const BottomBandParts widths = splitBottomBand(rect.width(), needOf(Left), needOf(Middle));
     const int top = rect.top();
     const int height = rect.height();
-    part(Left).setGeometry(rect.left(), top, widths.left, height);
-    part(Middle).setGeometry(rect.left() + widths.left, top, widths.middle, height);
-    part(Right).setGeometry(rect.left() + rect.width() - widths.right, top, widths.right, height);
+    if (QWidget* left = part(Left)) left->setGeometry(rect.left(), top, widths.left, height);
+    if (QWidget* middle = part(Middle))
+        middle->setGeometry(rect.left() + widths.left, top, widths.middle, height);
+    if (QWidget* right = part(Right))
+        right->setGeometry(rect.left() + rect.width() - widths.right, top, widths.right, height);
 }
 
 bool BottomBandLayout::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool isPart = watched == &part(Left) || watched == &part(Middle);
+    const bool isPart = watched == part(Left) || watched == part(Middle);
     switch (event->type()) {
     case QEvent::ChildAdded:
     case QEvent::ChildRemoved:

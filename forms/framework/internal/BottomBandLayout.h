@@ -32,7 +32,9 @@ protected:
 
 private:
     enum Part { Left, Middle, Right };
-    QWidget& part(Part which) const;
+    /// nullptr once the part was taken out of the band.
+    QWidget* part(Part which) const;
+    int needOf(Part which) const;
 
     std::array<QLayoutItem*, 3> m_items{};
 };
