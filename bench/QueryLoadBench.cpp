@@ -8,6 +8,7 @@
 // paged by the single-table query; the daily reports by the master/detail query, each page
 // of 20 reports bringing their lines.
 #include "LoadHarness.h"
+#include "SqliteDb.h"
 #include "entity/Error.h"
 #include "entity/Guid.h"
 #include "entity/ParamNames.h"
@@ -31,7 +32,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <sqlite3.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -202,66 +202,10 @@ struct FloorQuery {
     Bytes reply; ///< the reply packet the client received
 };
 
-class RawSqlite {
-public:
-    explicit RawSqlite(const std::string& path)
-    {
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            throw Error("cannot open " + path);
-    }
-    ~RawSqlite() { sqlite3_close(m_db); }
-    RawSqlite(const RawSqlite&) = delete;
-    RawSqlite& operator=(const RawSqlite&) = delete;
-
-    /// Prepares, binds, steps through every row reading every column, finalises; returns the
-    /// rows read.
-    int run(const server::sql::Statement& s)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, s.sql.c_str(), static_cast<int>(s.sql.size()), &stmt,
-                               nullptr) != SQLITE_OK)
-            throw Error(sqlite3_errmsg(m_db));
-        for (std::size_t i = 0; i < s.params.size(); ++i) {
-            const Variant& v = s.params[i];
-            const int at = static_cast<int>(i + 1);
-            if (v.isNull())
-                sqlite3_bind_null(stmt, at);
-            else if (v.type() == Variant::Type::Integer)
-                sqlite3_bind_int64(stmt, at, v.asInteger());
-            else {
-                const std::string text = v.toText();
-                sqlite3_bind_text(stmt, at, text.c_str(), static_cast<int>(text.size()),
-                                  SQLITE_TRANSIENT);
-            }
-        }
-        int rows = 0;
-        std::size_t bytes = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            ++rows;
-            for (int c = 0, n = sqlite3_column_count(stmt); c < n; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    bytes += static_cast<std::size_t>(sqlite3_column_int64(stmt, c) & 1);
-                    break;
-                case SQLITE_FLOAT:
-                    bytes += sqlite3_column_double(stmt, c) > 0 ? 1 : 0;
-                    break;
-                case SQLITE_NULL:
-                    break;
-                default:
-                    sqlite3_column_text(stmt, c);
-                    bytes += static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
-                }
-            }
-        }
-        benchmark::DoNotOptimize(bytes);
-        sqlite3_finalize(stmt);
-        return rows;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+int runFloor(SqliteDb& db, const server::sql::Statement& s)
+{
+    return db.readAll(s.sql, s.params);
+}
 
 /// The company the benchmark's user acts for, as the server's session scopes its statements.
 std::string sessionOwner(server::storage::Transaction& tx)
@@ -314,9 +258,9 @@ std::vector<FloorQuery> floorQueries()
         out.push_back(std::move(q));
     }
     // A floor that reads other rows than the server sends measures something else.
-    RawSqlite check(databasePath());
+    SqliteDb check = SqliteDb::readOnly(databasePath());
     for (const FloorQuery& q : out) {
-        const int floorRows = check.run(q.statement);
+        const int floorRows = runFloor(check, q.statement);
         if (floorRows != replyRows(q.reply) || floorRows == 0)
             throw Error("the floor statement reads " + std::to_string(floorRows) +
                         " rows, the server replied " + std::to_string(replyRows(q.reply)));
@@ -347,14 +291,14 @@ double floorCpuMs()
 {
     static const double perQuery = [] {
         const std::vector<FloorQuery> walk = floorQueries();
-        RawSqlite db(databasePath());
+        SqliteDb db = SqliteDb::readOnly(databasePath());
         for (const FloorQuery& q : walk) // warm the page cache as the server's is
-            db.run(q.statement);
+            runFloor(db, q.statement);
         constexpr int Walks = 200;
         const double start = threadCpuMs();
         for (int w = 0; w < Walks; ++w)
             for (const FloorQuery& q : walk) {
-                db.run(q.statement);
+                runFloor(db, q.statement);
                 benchmark::DoNotOptimize(deflateDefault(q.reply));
             }
         return (threadCpuMs() - start) / (Walks * static_cast<double>(walk.size()));
@@ -366,12 +310,12 @@ double floorCpuMs()
 void BM_Query_Floor(benchmark::State& state)
 {
     const std::vector<FloorQuery> walk = floorQueries();
-    RawSqlite db(databasePath());
+    SqliteDb db = SqliteDb::readOnly(databasePath());
     std::size_t at = 0, rows = 0, replyBytes = 0, deflated = 0;
     for (auto _ : state) {
         const FloorQuery& q = walk[at];
         at = (at + 1) % walk.size();
-        rows += static_cast<std::size_t>(db.run(q.statement));
+        rows += static_cast<std::size_t>(runFloor(db, q.statement));
         replyBytes += q.reply.size();
         deflated += deflateDefault(q.reply);
     }

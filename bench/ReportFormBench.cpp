@@ -3,6 +3,7 @@
 // server builds from the same clause set, run directly on the database in the same run.
 // CORVO_REPORT_BENCH_DB names the large company's file (made there when missing, kept).
 #include "FormBenchMain.h"
+#include "SqliteDb.h"
 #include "controls/TQueryControlList.h"
 #include "controls/TTimeSpan.h"
 #include "entity/Error.h"
@@ -24,7 +25,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -109,55 +109,14 @@ server::sql::Statement statementOf(forms::TFrmQuery& form)
                                        {server::storage::Dialect::Sqlite, form.owner()});
 }
 
-/// Prepares, binds, steps through every row reading every column.
-int runRaw(sqlite3* db, const server::sql::Statement& s)
-{
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, s.sql.c_str(), static_cast<int>(s.sql.size()), &stmt, nullptr) !=
-        SQLITE_OK)
-        throw Error(sqlite3_errmsg(db));
-    for (std::size_t i = 0; i < s.params.size(); ++i) {
-        const Variant& v = s.params[i];
-        const int at = static_cast<int>(i + 1);
-        if (v.isNull())
-            sqlite3_bind_null(stmt, at);
-        else if (v.type() == Variant::Type::Integer)
-            sqlite3_bind_int64(stmt, at, v.asInteger());
-        else {
-            const std::string text = v.toText();
-            sqlite3_bind_text(stmt, at, text.c_str(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
-        }
-    }
-    int rows = 0;
-    std::size_t bytes = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0, n = sqlite3_column_count(stmt); c < n; ++c) {
-            if (sqlite3_column_type(stmt, c) == SQLITE_TEXT) {
-                sqlite3_column_text(stmt, c);
-                bytes += static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
-            } else {
-                bytes += static_cast<std::size_t>(sqlite3_column_double(stmt, c) > 0);
-            }
-        }
-    }
-    benchmark::DoNotOptimize(bytes);
-    sqlite3_finalize(stmt);
-    return rows;
-}
-
 void floorOf(benchmark::State& state, forms::TFrmQueryCollate& form)
 {
     clickAndPaint(form);
     const server::sql::Statement statement = statementOf(form);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(databaseFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        throw Error("cannot open " + databaseFile());
+    bench::SqliteDb db = bench::SqliteDb::readOnly(databaseFile());
     int rows = 0;
     for (auto _ : state)
-        rows = runRaw(db, statement);
-    sqlite3_close(db);
+        rows = db.readAll(statement.sql, statement.params);
     state.counters["rows"] = rows;
 }
 

@@ -1,8 +1,11 @@
 #include "SqliteDb.h"
 
+#include <benchmark/benchmark.h>
+#include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace corvo::bench {
 
@@ -20,6 +23,19 @@ SqliteDb::SqliteDb()
     if (sqlite3_open(":memory:", &m_db) != SQLITE_OK) fail(m_db, "open");
     exec("PRAGMA temp_store=MEMORY");
 }
+
+SqliteDb SqliteDb::readOnly(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + path + ": " + message);
+    }
+    return SqliteDb(db);
+}
+
+SqliteDb::SqliteDb(SqliteDb&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
 
 SqliteDb::~SqliteDb()
 {
@@ -40,6 +56,54 @@ int64_t SqliteDb::queryInt(const char* sql)
 {
     SqliteStatement statement(*this, sql);
     return statement.step() ? statement.columnInt(0) : 0;
+}
+
+int SqliteDb::readAll(std::string_view sql, std::span<const Variant> params)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr) !=
+        SQLITE_OK)
+        fail(m_db, "prepare");
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, &sqlite3_finalize);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const Variant& v = params[i];
+        const int at = static_cast<int>(i + 1);
+        int rc = SQLITE_OK;
+        if (v.isNull()) {
+            rc = sqlite3_bind_null(raw, at);
+        } else if (v.type() == Variant::Type::Integer) {
+            rc = sqlite3_bind_int64(raw, at, v.asInteger());
+        } else {
+            const std::string text = v.toText();
+            rc = sqlite3_bind_text(raw, at, text.c_str(), static_cast<int>(text.size()),
+                                   SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK) fail(m_db, "bind");
+    }
+    int rows = 0;
+    std::size_t bytes = 0;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0, n = sqlite3_column_count(raw); c < n; ++c) {
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_INTEGER:
+                bytes += static_cast<std::size_t>(sqlite3_column_int64(raw, c) & 1);
+                break;
+            case SQLITE_FLOAT:
+                bytes += sqlite3_column_double(raw, c) > 0 ? 1 : 0;
+                break;
+            case SQLITE_NULL:
+                break;
+            default:
+                sqlite3_column_text(raw, c);
+                bytes += static_cast<std::size_t>(sqlite3_column_bytes(raw, c));
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) fail(m_db, "step");
+    benchmark::DoNotOptimize(bytes);
+    return rows;
 }
 
 void SqliteDb::copyFrom(SqliteDb& source)

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "entity/Variant.h"
+
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 struct sqlite3;
@@ -13,6 +17,9 @@ namespace corvo::bench {
 class SqliteDb {
 public:
     SqliteDb();
+    /// A database file opened read-only, as a floor reads the server's file beside it.
+    static SqliteDb readOnly(const std::string& path);
+    SqliteDb(SqliteDb&& other) noexcept;
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
@@ -23,7 +30,14 @@ public:
     void copyFrom(SqliteDb& source);
     sqlite3* handle() const noexcept { return m_db; }
 
+    /// Prepares the statement, binds the values (null, integer, else their text), steps
+    /// through every row reading every column and finalises: the work a server statement
+    /// costs the database. Returns the rows read.
+    int readAll(std::string_view sql, std::span<const Variant> params);
+
 private:
+    explicit SqliteDb(sqlite3* db) : m_db(db) {}
+
     sqlite3* m_db = nullptr;
 };
 
