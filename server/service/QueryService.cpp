@@ -29,6 +29,11 @@ void requireRow(TParamData& packet, std::string_view name)
         throw Error("参数[" + std::string(name) + "]不存在,请确定该参数已经在参数对象中!");
 }
 
+std::shared_ptr<const ReadGrants> grantsOf(ServiceCall& call, storage::Transaction& tx)
+{
+    return call.server.readRights->of(tx, call.session->userId, unixNow());
+}
+
 struct Masters {
     Variant rows;        ///< data packet in the client's structure
     std::string groupBy; ///< the column a "sum" row names; empty when none
@@ -58,7 +63,7 @@ Masters readMasters(ServiceCall& call, storage::Transaction& tx, const schema::D
     const std::string partner = partnerSideOf(call, tx, dict, packet, statement.table);
     if (!partner.empty())
         statement = sql::buildStatement(dict, clauses, {call.server.db.dialect(), owner, partner});
-    if (call.session) requireReadable(tx, dict, call.session->userId, statement.tables);
+    if (call.session) requireReadable(dict, *grantsOf(call, tx), statement.tables);
     const storage::Rows rows = tx.query(statement.sql, statement.params);
     return {schema::rowsToPacket(*dict.layout(statement.table), statement.columns, rows),
             statement.groupBy, statement.table};
@@ -324,7 +329,7 @@ bool masterDetail(ServiceCall& call, TParamData& packet, bool byProduct)
         if (call.session) {
             std::vector<std::string> read = {detailTable};
             if (hasSizes) read.push_back(sizeTable);
-            requireReadable(*tx, dict, call.session->userId, read);
+            requireReadable(dict, *grantsOf(call, *tx), read);
         }
         TClientDataSet details;
         readChildren(*tx, dict, detailTable, columnTexts(masters, "ObjID"), owner, details);

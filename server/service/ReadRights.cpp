@@ -4,7 +4,6 @@
 #include "entity/Gbk.h"
 #include "server/schema/Ownership.h"
 
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -15,57 +14,6 @@ std::string text(const storage::Value& value)
 {
     return value.isNull() ? std::string() : value.asString();
 }
-
-struct Module {
-    std::string objId;
-    std::string master; ///< upper-cased TMasterName
-};
-
-/// The modules, their groups and one user's rights, read once per check.
-class Grants {
-public:
-    Grants(storage::Transaction& tx, const std::string& userId) : m_tx(tx), m_userId(userId) {}
-
-    /// Whether any openable module has the table as its main table.
-    bool isModuleMaster(const std::string& table)
-    {
-        for (const Module& m : modules())
-            if (m.master == table) return true;
-        return false;
-    }
-
-    bool holdsModuleOn(const std::string& table)
-    {
-        const std::set<std::string>& held = granted();
-        for (const Module& m : modules())
-            if (m.master == table && held.count(m.objId)) return true;
-        return false;
-    }
-
-private:
-    const std::vector<Module>& modules()
-    {
-        if (!m_modules) {
-            m_modules.emplace();
-            const storage::Rows rows = m_tx.query(
-                "SELECT \"ObjID\", \"TMasterName\" FROM \"TModule\" WHERE \"IsGroup\" = 0");
-            for (const auto& row : rows.rows)
-                m_modules->push_back({gbk::upper(text(row[0])), gbk::upper(text(row[1]))});
-        }
-        return *m_modules;
-    }
-
-    const std::set<std::string>& granted()
-    {
-        if (!m_granted) m_granted = heldModuleIds(m_tx, m_userId);
-        return *m_granted;
-    }
-
-    storage::Transaction& m_tx;
-    const std::string& m_userId;
-    std::optional<std::vector<Module>> m_modules;
-    std::optional<std::set<std::string>> m_granted;
-};
 
 } // namespace
 
@@ -126,19 +74,68 @@ std::string documentOf(const schema::Dictionary& dictionary, std::string_view ta
     return current;
 }
 
-void requireReadable(storage::Transaction& tx, const schema::Dictionary& dictionary,
-                     const std::string& userId, std::span<const std::string> tables)
+ReadGrants readGrantsOf(storage::Transaction& tx, const std::string& userId)
 {
-    Grants grants(tx, userId);
+    ReadGrants out;
+    const std::set<std::string> held = heldModuleIds(tx, userId);
+    const storage::Rows rows =
+        tx.query("SELECT \"ObjID\", \"TMasterName\" FROM \"TModule\" WHERE \"IsGroup\" = 0");
+    for (const auto& row : rows.rows) {
+        std::string master = gbk::upper(text(row[1]));
+        if (held.count(gbk::upper(text(row[0])))) out.heldMasters.insert(master);
+        out.moduleMasters.insert(std::move(master));
+    }
+    return out;
+}
+
+void requireReadable(const schema::Dictionary& dictionary, const ReadGrants& grants,
+                     std::span<const std::string> tables)
+{
     for (const std::string& table : tables) {
         const schema::DictTable* document = dictionary.findTable(documentOf(dictionary, table));
         if (!document || document->isClientTable == 1) continue;
         const std::string key = gbk::upper(document->code);
-        if (!grants.isModuleMaster(key) || grants.holdsModuleOn(key)) continue;
+        if (!grants.moduleMasters.count(key) || grants.heldMasters.count(key)) continue;
         const schema::DictTable* asked = dictionary.findTable(table);
         throw Error("您没有查看[" + (asked ? asked->name : table) +
                     "]的权限，请与系统管理员联系！");
     }
+}
+
+void requireReadable(storage::Transaction& tx, const schema::Dictionary& dictionary,
+                     const std::string& userId, std::span<const std::string> tables)
+{
+    requireReadable(dictionary, readGrantsOf(tx, userId), tables);
+}
+
+std::shared_ptr<const ReadGrants> ReadRightsCache::of(storage::Transaction& tx,
+                                                      const std::string& userId, int64_t now)
+{
+    constexpr std::size_t MostUsers = 10000;
+    const std::string key = gbk::upper(userId);
+    uint64_t generation = 0;
+    {
+        std::lock_guard guard(m_lock);
+        const auto it = m_byUser.find(key);
+        if (it != m_byUser.end() && it->second.generation == m_generation &&
+            now - it->second.readAt < TrustForSeconds && now >= it->second.readAt)
+            return it->second.grants;
+        generation = m_generation;
+    }
+    auto grants = std::make_shared<const ReadGrants>(readGrantsOf(tx, userId));
+    std::lock_guard guard(m_lock);
+    // Read before a clear: good for this call, not for the next.
+    if (generation != m_generation) return grants;
+    if (m_byUser.size() >= MostUsers) m_byUser.clear();
+    m_byUser[key] = {grants, now, generation};
+    return grants;
+}
+
+void ReadRightsCache::clear()
+{
+    std::lock_guard guard(m_lock);
+    ++m_generation;
+    m_byUser.clear();
 }
 
 } // namespace corvo::server

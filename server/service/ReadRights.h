@@ -3,10 +3,14 @@
 #include "server/schema/Dictionary.h"
 #include "server/storage/Database.h"
 
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace corvo::server {
 
@@ -34,5 +38,41 @@ bool isPartnerOfCompany(storage::Transaction& tx, const std::string& organ,
 /// 联系！" naming the table's caption.
 void requireReadable(storage::Transaction& tx, const schema::Dictionary& dictionary,
                      const std::string& userId, std::span<const std::string> tables);
+
+/// What decides one user's reads: the main tables (upper-cased) of the openable modules, and
+/// of those among them the user holds.
+struct ReadGrants {
+    std::set<std::string> moduleMasters;
+    std::set<std::string> heldMasters;
+};
+
+ReadGrants readGrantsOf(storage::Transaction& tx, const std::string& userId);
+
+/// requireReadable with the user's grants already read.
+void requireReadable(const schema::Dictionary& dictionary, const ReadGrants& grants,
+                     std::span<const std::string> tables);
+
+/// Each user's grants, read once and then trusted for a few seconds, as a session is: the
+/// queries of a session would otherwise read the modules and the rights on every call. A write
+/// call of this process drops them all when it commits (it may have changed rights); another
+/// server process's change is seen once the few seconds are over.
+class ReadRightsCache {
+public:
+    static constexpr int64_t TrustForSeconds = 5;
+
+    std::shared_ptr<const ReadGrants> of(storage::Transaction& tx, const std::string& userId,
+                                         int64_t now);
+    void clear();
+
+private:
+    struct Entry {
+        std::shared_ptr<const ReadGrants> grants;
+        int64_t readAt = 0;
+        uint64_t generation = 0;
+    };
+    std::mutex m_lock;
+    std::unordered_map<std::string, Entry> m_byUser;
+    uint64_t m_generation = 0; ///< counts the clears
+};
 
 } // namespace corvo::server

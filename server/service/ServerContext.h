@@ -2,6 +2,7 @@
 
 #include "Credentials.h"
 #include "DictionaryCache.h"
+#include "ReadRights.h"
 #include "SessionStore.h"
 #include "server/storage/Database.h"
 
@@ -23,6 +24,7 @@ struct ServerContext {
     Credentials credentials;
     CallLog log;
     std::shared_ptr<DictionaryCache> dictionaries = std::make_shared<DictionaryCache>();
+    std::shared_ptr<ReadRightsCache> readRights = std::make_shared<ReadRightsCache>();
     /// Failures logged under a number so far.
     std::shared_ptr<std::atomic<uint64_t>> faults = std::make_shared<std::atomic<uint64_t>>(0);
     /// Logins served so far (old records are pruned every so many).

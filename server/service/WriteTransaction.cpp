@@ -23,6 +23,8 @@ void inWriteCall(ServiceCall& call, const std::function<void(WriteCall&)>& work)
     try {
         work(write);
         tx->commit();
+        // Rights may have changed with the rows.
+        call.server.readRights->clear();
     } catch (const storage::StorageError& e) {
         // A unique index refused what the checks let pass (a save of another server process
         // got there first): the refusal the checks give.
