@@ -4,6 +4,7 @@
 #include "entity/Error.h"
 
 #include <algorithm>
+#include <libdeflate.h>
 #include <zlib.h>
 
 namespace corvo::remote::envelope {
@@ -39,24 +40,22 @@ private:
     z_stream m_stream{};
 };
 
+// libdeflate writes the same zlib stream zlib's deflate does, in a fraction of the time:
+// whole-buffer compression needs none of the stream's bookkeeping. Every peer's inflate reads it.
 class Deflater {
 public:
-    Deflater()
+    Deflater() : m_compressor(libdeflate_alloc_compressor(DefaultLevel))
     {
-        if (deflateInit(&m_stream, Z_DEFAULT_COMPRESSION) != Z_OK)
-            throw Error("The data block could not be compressed");
+        if (!m_compressor) throw Error("The data block could not be compressed");
     }
-    ~Deflater() { deflateEnd(&m_stream); }
+    ~Deflater() { libdeflate_free_compressor(m_compressor); }
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;
-    z_stream* reset()
-    {
-        if (deflateReset(&m_stream) != Z_OK) throw Error("The data block could not be compressed");
-        return &m_stream;
-    }
+    libdeflate_compressor* get() const noexcept { return m_compressor; }
 
 private:
-    z_stream m_stream{};
+    static constexpr int DefaultLevel = 6; ///< zlib's default
+    libdeflate_compressor* m_compressor;
 };
 
 } // namespace
@@ -65,19 +64,16 @@ Bytes pack(std::span<const uint8_t> block)
 {
     if (block.size() > 0xFFFFFFFFu) throw Error("The data block is too large to send");
     thread_local Deflater deflater;
-    z_stream* z = deflater.reset();
-    const uLong size = deflateBound(z, static_cast<uLong>(block.size()));
-    Bytes out(LengthWord + size);
+    const std::size_t bound = libdeflate_zlib_compress_bound(deflater.get(), block.size());
+    Bytes out(LengthWord + bound);
     const auto length = static_cast<uint32_t>(block.size());
     for (std::size_t i = 0; i < LengthWord; ++i)
         out[i] = static_cast<uint8_t>(length >> (8 * i));
-    z->next_in = const_cast<Bytef*>(block.data());
-    z->avail_in = static_cast<uInt>(block.size());
-    z->next_out = out.data() + LengthWord;
-    z->avail_out = static_cast<uInt>(size);
-    // The bound leaves room for everything, so one call finishes the stream.
-    if (deflate(z, Z_FINISH) != Z_STREAM_END) throw Error("The data block could not be compressed");
-    out.resize(LengthWord + z->total_out);
+    // The bound leaves room for everything, so 0 (no room) cannot happen.
+    const std::size_t written = libdeflate_zlib_compress(deflater.get(), block.data(), block.size(),
+                                                         out.data() + LengthWord, bound);
+    if (written == 0) throw Error("The data block could not be compressed");
+    out.resize(LengthWord + written);
     return out;
 }
 
