@@ -590,6 +590,32 @@ TEST_P(Hardening, APacketOwnerWidensAReadOnlyForAHeldPartnerSideModule)
     EXPECT_EQ(ownersOf(receivables), std::set<std::string>{admin->ownerId});
 }
 
+TEST_P(Hardening, AGrantAndARevokeOfAModuleHoldForTheVeryNextRead)
+{
+    // The buyer holds no module on the daily reports; a session reads them after a grant and
+    // is refused again after the revoke, without logging in anew.
+    WriteClient buyer(server->url(), "DEMO", "buyer", "buyer");
+    const std::string refused = "您没有查看[出库单]的权限，请与系统管理员联系！";
+    auto readReports = [&] { return errorOf([&] { buyer.rows("TStockOut", ""); }); };
+    ASSERT_EQ(readReports(), refused);
+
+    auto grant = admin->blank("TUserModule");
+    grant->Append();
+    setText(*grant, "ObjID", Guid::create().toString());
+    setText(*grant, "TUserID", buyer.userId);
+    setText(*grant, "TModuleID",
+            scalar(*db, "SELECT \"ObjID\" FROM \"TModule\" WHERE \"TMasterName\" = "
+                        "'TStockOut' AND \"IsGroup\" = 0 ORDER BY \"ObjID\" LIMIT 1"));
+    grant->Post();
+    auto granting = packetOf({{"TMasterInsert", grant.get()}});
+    ASSERT_TRUE(admin->call(app::Update, app::update::MasterDetail, *granting));
+    EXPECT_EQ(readReports(), "(no error)");
+
+    auto revoking = packetOf({{"TMasterDelete", grant.get()}});
+    ASSERT_TRUE(admin->call(app::Update, app::update::MasterDetail, *revoking));
+    EXPECT_EQ(readReports(), refused);
+}
+
 TEST_P(Hardening, AStorageFailureBeforeTheLoginAnswersOnlyANumber)
 {
     // A second server never saw the session, so it asks the table, which is gone.
