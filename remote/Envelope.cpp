@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <libdeflate.h>
+#include <memory>
 #include <zlib.h>
 
 namespace corvo::remote::envelope {
@@ -42,35 +43,51 @@ private:
 
 // libdeflate writes the same zlib stream zlib's deflate does, in a fraction of the time:
 // whole-buffer compression needs none of the stream's bookkeeping. Every peer's inflate reads it.
-class Deflater {
-public:
-    Deflater() : m_compressor(libdeflate_alloc_compressor(DefaultLevel))
-    {
-        if (!m_compressor) throw Error("The data block could not be compressed");
-    }
-    ~Deflater() { libdeflate_free_compressor(m_compressor); }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-    libdeflate_compressor* get() const noexcept { return m_compressor; }
+// One compressor per thread; the plain pointer and flag outlive the owner, so a block sent from
+// a destructor at exit (a connection freeing its objects) gets a compressor of its own.
+constexpr int DefaultLevel = 6; ///< zlib's default
+thread_local libdeflate_compressor* t_compressor = nullptr;
+thread_local bool t_compressorGone = false;
 
-private:
-    static constexpr int DefaultLevel = 6; ///< zlib's default
-    libdeflate_compressor* m_compressor;
+struct CompressorOwner {
+    ~CompressorOwner()
+    {
+        libdeflate_free_compressor(t_compressor);
+        t_compressor = nullptr;
+        t_compressorGone = true;
+    }
 };
+
+using OwnCompressor = std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)>;
+
+libdeflate_compressor* threadCompressor(OwnCompressor& oneOff)
+{
+    if (t_compressorGone) {
+        oneOff.reset(libdeflate_alloc_compressor(DefaultLevel));
+        return oneOff.get();
+    }
+    if (!t_compressor) {
+        thread_local CompressorOwner owner;
+        t_compressor = libdeflate_alloc_compressor(DefaultLevel);
+    }
+    return t_compressor;
+}
 
 } // namespace
 
 Bytes pack(std::span<const uint8_t> block)
 {
     if (block.size() > 0xFFFFFFFFu) throw Error("The data block is too large to send");
-    thread_local Deflater deflater;
-    const std::size_t bound = libdeflate_zlib_compress_bound(deflater.get(), block.size());
+    OwnCompressor oneOff(nullptr, &libdeflate_free_compressor);
+    libdeflate_compressor* compressor = threadCompressor(oneOff);
+    if (!compressor) throw Error("The data block could not be compressed");
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor, block.size());
     Bytes out(LengthWord + bound);
     const auto length = static_cast<uint32_t>(block.size());
     for (std::size_t i = 0; i < LengthWord; ++i)
         out[i] = static_cast<uint8_t>(length >> (8 * i));
     // The bound leaves room for everything, so 0 (no room) cannot happen.
-    const std::size_t written = libdeflate_zlib_compress(deflater.get(), block.data(), block.size(),
+    const std::size_t written = libdeflate_zlib_compress(compressor, block.data(), block.size(),
                                                          out.data() + LengthWord, bound);
     if (written == 0) throw Error("The data block could not be compressed");
     out.resize(LengthWord + written);

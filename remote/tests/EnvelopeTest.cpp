@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <thread>
 #include <zlib.h>
 
 using namespace corvo;
@@ -48,6 +49,22 @@ TEST(Envelope, BodyIsAPlainZlibStream)
     uLongf size = inflated.size();
     ASSERT_EQ(uncompress(inflated.data(), &size, body.data() + 4, body.size() - 4), Z_OK);
     EXPECT_EQ(inflated, whole);
+}
+
+// A connection that frees its objects from a destructor at a thread's (or the program's) end
+// sends after the thread's own compressor is gone.
+TEST(Envelope, PacksFromADestructorRunAfterTheThreadsCompressorIsGone)
+{
+    struct PacksWhenDestroyed {
+        Bytes* out;
+        ~PacksWhenDestroyed() { *out = envelope::pack(noise(1000, 3)); }
+    };
+    Bytes packed;
+    std::thread([&] {
+        thread_local PacksWhenDestroyed late{&packed}; // made first, so destroyed last
+        envelope::pack(noise(10, 1));
+    }).join();
+    EXPECT_EQ(envelope::unpack(packed), noise(1000, 3));
 }
 
 } // namespace
