@@ -94,7 +94,9 @@ shot 3-main-window.png
 # The module 查询仓库: the group 仓库 is expanded in the tree, then the module clicked.
 main=$(xdotool search --onlyvisible --name "^Corvo$" | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$main")"
-row() { echo $((Y + 125 + 18 * $1)); }   # the tree's rows, 18 pixels apart
+# The main window's content lies inside its painted frame: 30 pixels of caption above, 5 of
+# edge on the other sides; the clicks below are placed for that.
+row() { echo $((Y + 155 + 18 * $1)); }   # the tree's rows, 18 pixels apart
 xdotool mousemove --sync $((X + 53)) "$(row 3)" click 1   # the arrow of 仓库
 sleep 0.5
 xdotool mousemove --sync $((X + 120)) "$(row 6)" click 1  # 新增仓库, 修改仓库, then 查询仓库
@@ -123,15 +125,15 @@ choose() {   # x y of the drop-down button
     xdotool mousemove --sync $((X + $1 + 40)) $((Y + $2 + 22)) click 1
     sleep 0.4
 }
-choose 387 216   # 客户: 上海东方百货有限公司
-choose 586 216   # 发货仓库
-choose 786 216   # 业务员
-choose 387 246   # 销售方式
-xdotool mousemove --sync $((X + 937)) $((Y + 220)) click 1   # 备注
+choose 387 246   # 客户: 上海东方百货有限公司
+choose 586 246   # 发货仓库
+choose 786 246   # 业务员
+choose 387 276   # 销售方式
+xdotool mousemove --sync $((X + 937)) $((Y + 250)) click 1   # 备注
 xdotool type --delay 60 "screenshot order"
 sleep 0.3
 shot 6-insert-order.png
-xdotool mousemove --sync $((X + 576)) $((Y + 724)) click 1   # 新清单: the product picker
+xdotool mousemove --sync $((X + 576)) $((Y + 719)) click 1   # 新清单: the product picker
 sleep 1.5
 shot 7-product-picker.png
 xdotool mousemove --sync $((X + 180)) $((Y + 179)) click 1            # the first product
@@ -141,32 +143,32 @@ sleep 0.3
 xdotool mousemove --sync $((X + 346)) $((Y + 567)) click 1            # 确定
 sleep 1
 for line in 0 1 2; do   # a quantity typed into each line: the key opens the cell, Enter ends it
-    xdotool mousemove --sync $((X + 572)) $((Y + 322 + 18 * line)) click 1
+    xdotool mousemove --sync $((X + 572)) $((Y + 352 + 18 * line)) click 1
     sleep 0.3
     xdotool type --delay 60 "$((line + 2))"
     xdotool key Return
     sleep 0.3
 done
 shot 8-order-lines.png
-xdotool mousemove --sync $((X + 891)) $((Y + 724)) click 1            # 保存
+xdotool mousemove --sync $((X + 891)) $((Y + 719)) click 1            # 保存
 sleep 1.5
 shot 9-order-saved.png
 
 # 修改销售订单: this month's orders queried, the new one picked, a line changed and saved.
 xdotool mousemove --sync $((X + 140)) "$(row 15)" click 1
 sleep 1.5
-xdotool mousemove --sync $((X + 269)) $((Y + 724)) click 1            # 查询
+xdotool mousemove --sync $((X + 269)) $((Y + 719)) click 1            # 查询
 sleep 1.5
 shot 10-update-order-list.png
-xdotool mousemove --sync $((X + 270)) $((Y + 195)) click 1            # the order just saved
+xdotool mousemove --sync $((X + 270)) $((Y + 225)) click 1            # the order just saved
 sleep 1
-xdotool mousemove --sync $((X + 676)) $((Y + 358)) click 1            # its first line's quantity
+xdotool mousemove --sync $((X + 676)) $((Y + 388)) click 1            # its first line's quantity
 sleep 0.3
 xdotool type --delay 60 "5"
 xdotool key Return
 sleep 0.5
 shot 11-update-order-changed.png
-xdotool mousemove --sync $((X + 891)) $((Y + 724)) click 1            # 保存
+xdotool mousemove --sync $((X + 891)) $((Y + 719)) click 1            # 保存
 sleep 1.5
 shot 12-update-order-saved.png
 # 审核销售订单: this month's new orders, the one just saved among them.
@@ -176,11 +178,11 @@ xdotool key alt+q    # 查询(&Q)
 sleep 1.5
 shot 13-verify-order-list.png
 last_row() {   # the result's last row, the highest code: the order saved above
-    xdotool mousemove --sync $((X + 300)) $((Y + 325)) click 1
+    xdotool mousemove --sync $((X + 300)) $((Y + 355)) click 1
     xdotool key ctrl+End
     sleep 0.5
 }
-operation() { xdotool mousemove --sync $((X + 806)) $((Y + 724)) click 1; sleep 1.5; }
+operation() { xdotool mousemove --sync $((X + 806)) $((Y + 719)) click 1; sleep 1.5; }
 last_row
 operation            # 审核(&P)
 shot 14-verify-order-done.png
@@ -257,11 +259,11 @@ xdotool mousemove --sync $((X + 53)) "$(row 1)" click 1    # the arrow of 销售
 sleep 0.5
 xdotool mousemove --sync $((X + 130)) "$(row 2)" click 1   # 新增销售日报
 sleep 2
-choose 786 187   # 出库类型
-choose 387 217   # 销售门店
-choose 586 217   # 销售人员
-choose 786 217   # 销售方式
-xdotool mousemove --sync $((X + 536)) $((Y + 724)) click 1            # 新清单: the size picker
+choose 786 217   # 出库类型
+choose 387 247   # 销售门店
+choose 586 247   # 销售人员
+choose 786 247   # 销售方式
+xdotool mousemove --sync $((X + 536)) $((Y + 719)) click 1            # 新清单: the size picker
 sleep 2
 xdotool mousemove --sync $((X + 300)) $((Y + 211)) click 1            # two shirts
 xdotool mousemove --sync $((X + 300)) $((Y + 233)) keydown ctrl click 1 keyup ctrl
@@ -281,7 +283,7 @@ sleep 1
 xdotool key Tab; xdotool type --delay 80 "3"; xdotool key Tab; xdotool type --delay 80 "1"
 xdotool key Return; sleep 0.3; xdotool key Return; sleep 1
 shot 19-daily-report-sizes.png
-xdotool mousemove --sync $((X + 891)) $((Y + 724)) click 1            # 保存
+xdotool mousemove --sync $((X + 891)) $((Y + 719)) click 1            # 保存
 sleep 1.5
 shot 20-daily-report-saved.png
 kill "${pids[-1]}"
@@ -294,7 +296,7 @@ sleep 1
 # 其他参数 and 操作手册.
 xdotool windowmap --sync "$admin"
 eval "$(xdotool getwindowgeometry --shell "$admin")"
-fold() { xdotool mousemove --sync $((X + 207)) $((Y + 97)) click 1; sleep 0.5; }
+fold() { xdotool mousemove --sync $((X + 207)) $((Y + 127)) click 1; sleep 0.5; }
 fold
 xdotool mousemove --sync $((X + 33)) "$(row 1)" click 1    # the arrow of 销售管理
 sleep 0.5
@@ -306,7 +308,7 @@ xdotool key alt+q    # 查询(&Q)
 sleep 1.5
 last_row
 shot 21-verify-daily-list.png
-xdotool mousemove --sync $((X + 806)) $((Y + 724)) click 1   # 审核(&V)
+xdotool mousemove --sync $((X + 806)) $((Y + 719)) click 1   # 审核(&V)
 sleep 1.5
 shot 22-verify-daily-done.png
 fold
@@ -346,20 +348,20 @@ fi
 kill "${pids[2]}"
 sleep 1
 client_login demo admin admin
-xdotool mousemove --sync $((X + 207)) $((Y + 97)) click 1; sleep 0.5   # --
+xdotool mousemove --sync $((X + 207)) $((Y + 127)) click 1; sleep 0.5   # --
 xdotool mousemove --sync $((X + 33)) "$(row 5)" click 1    # the arrow of 系统管理
 sleep 0.5
 xdotool mousemove --sync $((X + 110)) "$(row 6)" click 1   # 用户权限
 sleep 2
 shot 25-user-rights.png
-xdotool mousemove --sync $((X + 282)) $((Y + 176)) click 1  # 李娜 in the rights tree
-xdotool mousemove --sync $((X + 490)) $((Y + 271)) click 1  # 新增商品 in the grid
+xdotool mousemove --sync $((X + 282)) $((Y + 206)) click 1  # 李娜 in the rights tree
+xdotool mousemove --sync $((X + 490)) $((Y + 301)) click 1  # 新增商品 in the grid
 xdotool key Insert                                          # granted to her
 sleep 0.5
-xdotool mousemove --sync $((X + 234)) $((Y + 176)) click 1  # her rights unfolded
+xdotool mousemove --sync $((X + 234)) $((Y + 206)) click 1  # her rights unfolded
 sleep 0.5
 shot 26-user-rights-granted.png
-xdotool mousemove --sync $((X + 891)) $((Y + 724)) click 1  # 保存
+xdotool mousemove --sync $((X + 891)) $((Y + 719)) click 1  # 保存
 sleep 1.5
 shot 27-user-rights-saved.png
 xdotool mousemove --sync $((X + 110)) "$(row 7)" click 1   # 其他参数
