@@ -10,8 +10,8 @@
 # sizes (F2) and saves it; the administrator verifies it in 审核销售日报, sums the reports by
 # product and size in 销售商品汇总, closes two modules in the close dialog of the eleventh
 # module (查询对帐单), and, in a third client, grants a right by key in 用户权限 and opens
-# 其他参数 and 操作手册; then a fourth client on a 1920 × 1080 screen (L*.png). The main
-# windows fill their screens.
+# 其他参数 and 操作手册; then a fourth client on a 1920 × 1080 screen (L*.png) and a fifth at
+# device pixel ratio 2 (D*.png). The main windows fill their screens.
 # Usage: scripts/screenshot.sh [out-dir]   (default: screenshots/; needs a built build/)
 # SCREEN=WIDTHxHEIGHT picks the screen (default 1024x768); QT_SCALE_FACTOR=2 draws the client at
 # device pixel ratio 2 (the skin's strips are drawn for it).
@@ -394,5 +394,35 @@ sleep 0.5
 xdotool mousemove --sync $((X + 130)) "$(row 14)" click 1  # 新增销售订单
 sleep 1.5
 shot L3-insert-order.png
+
+# Device pixel ratio 2 (a third Xvfb, 2048 × 1536, QT_SCALE_FACTOR=2): the login form and the
+# main window with the skin's strips drawn for that ratio. A client of its own folder, logged in
+# by keys as the first one was, since keys do not move with the scale.
+hidpi=:$((300 + RANDOM % 100))
+Xvfb "$hidpi" -screen 0 2048x1536x24 -nolisten tcp &
+pids+=($!)
+export DISPLAY=$hidpi
+sleep 1
+export CORVO_HOME=$work/client-hidpi
+"$build/bin/corvo" setup --server "$hostport" >/dev/null
+QT_SCALE_FACTOR=2 "$build/bin/corvo" &
+pids+=($!)
+window=$(find_window "用户登陆")
+xdotool windowfocus --sync "$window"
+sleep 0.5
+xdotool type --delay 60 "demo"
+xdotool key Tab
+xdotool type --delay 60 "admin"
+xdotool key Tab
+xdotool type --delay 60 "admin"
+sleep 0.3
+shot D1-login.png
+xdotool key Return   # to the log-in button
+xdotool key space
+message=$(find_window "提示信息")
+xdotool windowfocus --sync "$message"
+xdotool key Return
+sleep 1.5
+shot D2-main-window.png
 
 echo "saved in $out:" $(cd "$out" && ls -- *.png | sort -V)
