@@ -265,6 +265,17 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
     const int rows = m_table.rowCount();
     const int pages = static_cast<int>(g.pages.size());
     const bool content = m_setup.fit == PrintFit::ContentWidths;
+    // A title wider than the page (a partner's long name and a period) prints smaller, with a
+    // little room at each side, rather than cut at both edges.
+    QFont titleFont = m_setup.titleFont;
+    const int titleWidth = QFontMetrics(titleFont, &device).horizontalAdvance(m_setup.title);
+    if (titleWidth > bands.width) {
+        const double shrink = 0.95 * bands.width / titleWidth;
+        if (titleFont.pointSizeF() > 0)
+            titleFont.setPointSizeF(titleFont.pointSizeF() * shrink);
+        else
+            titleFont.setPixelSize(std::max(1, static_cast<int>(titleFont.pixelSize() * shrink)));
+    }
 
     std::vector<int> left(columns + 1, 0);
     for (std::size_t c = 0; c < columns; ++c)
@@ -305,7 +316,7 @@ int GridPrinter::print(QPagedPaintDevice& device, const QDateTime& printedAt) co
         if (p > 0) device.newPage();
         const PageRows& page = g.pages[static_cast<std::size_t>(p)];
 
-        painter.setFont(m_setup.titleFont);
+        painter.setFont(titleFont);
         painter.setPen(Qt::black);
         painter.drawText(QRect(0, 0, bands.width, bands.titleHeight), Qt::AlignCenter,
                          m_setup.title);

@@ -165,6 +165,56 @@ TEST_F(GridPrinterTest, DoubleLinesUnderTheHeaderAndAboveTheFooter)
     EXPECT_EQ(rulesOnFirstPage(ruled), 2 + 4);
 }
 
+TEST_F(GridPrinterTest, ATitleWiderThanThePagePrintsSmallerWithinTheGridsWidth)
+{
+    fill(3);
+    PrintSetup setup = pageSetup();
+    setup.title = Q("上海东方百货有限公司 客户对帐单（2000-01-01 至 2026-12-11）").repeated(2);
+    const QString pdf = dir.filePath(QStringLiteral("long-title.pdf"));
+    ASSERT_EQ(GridPrinter(PrintTable::fromGrid(grid), setup).printToPdf(pdf, PrintedAt), 1);
+    QProcess tool;
+    const QString stem = pdf + QStringLiteral(".page");
+    tool.start(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("100"),
+                QStringLiteral("-singlefile"), pdf, stem});
+    ASSERT_TRUE(tool.waitForFinished(30000) && tool.exitCode() == 0);
+    const QImage page(stem + QStringLiteral(".pgm"));
+    ASSERT_FALSE(page.isNull());
+    // The grid's top rule spans the paint area; a title cut by the page's edges spans it too.
+    struct Ink {
+        int left = 0, right = -1;
+    };
+    int dark = 0;
+    auto inkOf = [&](int y) {
+        Ink ink{page.width(), -1};
+        dark = 0;
+        for (int x = 0; x < page.width(); ++x)
+            if (page.constScanLine(y)[x] < 128) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ++dark;
+            }
+        return ink;
+    };
+    Ink rule;
+    int ruleY = 0;
+    for (; ruleY < page.height() && rule.right < 0; ++ruleY) {
+        const Ink row = inkOf(ruleY);
+        if (dark >= page.width() * 8 / 10) rule = row;
+    }
+    // The rows above it, but for the few the grid's corners blur into.
+    Ink title{page.width(), -1};
+    for (int y = 0; y + 4 < ruleY; ++y) {
+        const Ink row = inkOf(y);
+        title.left = std::min(title.left, row.left);
+        title.right = std::max(title.right, row.right);
+    }
+    ASSERT_GE(rule.right, 0) << "the grid's top rule";
+    ASSERT_GE(title.right, 0) << "the title printed";
+    EXPECT_GT(title.left, rule.left);
+    EXPECT_LT(title.right, rule.right);
+}
+
 TEST_F(GridPrinterTest, ColumnFootersFollowTheLastRowOnly)
 {
     fill(80);
