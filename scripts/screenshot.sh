@@ -64,18 +64,25 @@ export CORVO_HOME=$work/client
 "$build/bin/corvo" &
 pids+=($!)
 
-window=$(find_window "用户登陆")
-xdotool windowfocus --sync "$window"
-sleep 0.5
-xdotool type --delay 60 "demo"
-xdotool key Tab
-xdotool type --delay 60 "admin"
-xdotool key Tab
-xdotool type --delay 60 "admin"
-sleep 0.3
-shot 1-login.png
-xdotool key Return   # Enter moves to the log-in button
-xdotool key space    # which the space bar presses
+# The demo administrator's login typed into a fresh client's login form, as a user does:
+# organisation, Tab, user, Tab, password, the picture, then Enter to the log-in button and the
+# space bar to press it.
+key_login() {
+    window=$(find_window "用户登陆")
+    xdotool windowfocus --sync "$window"
+    sleep 0.5
+    xdotool type --delay 60 "demo"
+    xdotool key Tab
+    xdotool type --delay 60 "admin"
+    xdotool key Tab
+    xdotool type --delay 60 "admin"
+    sleep 0.3
+    shot "$1"
+    xdotool key Return
+    xdotool key space
+}
+
+key_login 1-login.png
 message=$(find_window "提示信息")
 eval "$(xdotool getwindowgeometry --shell "$message")"
 xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 3))   # over the memo
@@ -407,18 +414,7 @@ export CORVO_HOME=$work/client-hidpi
 "$build/bin/corvo" setup --server "$hostport" >/dev/null
 QT_SCALE_FACTOR=2 "$build/bin/corvo" &
 pids+=($!)
-window=$(find_window "用户登陆")
-xdotool windowfocus --sync "$window"
-sleep 0.5
-xdotool type --delay 60 "demo"
-xdotool key Tab
-xdotool type --delay 60 "admin"
-xdotool key Tab
-xdotool type --delay 60 "admin"
-sleep 0.3
-shot D1-login.png
-xdotool key Return   # to the log-in button
-xdotool key space
+key_login D1-login.png
 message=$(find_window "提示信息")
 xdotool windowfocus --sync "$message"
 xdotool key Return
