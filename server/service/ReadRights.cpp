@@ -117,8 +117,9 @@ std::shared_ptr<const ReadGrants> ReadRightsCache::of(storage::Transaction& tx,
     {
         std::lock_guard guard(m_lock);
         const auto it = m_byUser.find(key);
-        if (it != m_byUser.end() && it->second.generation == m_generation &&
-            now - it->second.readAt < TrustForSeconds && now >= it->second.readAt)
+        // A clear empties the map, so whatever is in it was read since the last one.
+        if (it != m_byUser.end() && now - it->second.readAt < TrustForSeconds &&
+            now >= it->second.readAt)
             return it->second.grants;
         generation = m_generation;
     }
@@ -127,7 +128,7 @@ std::shared_ptr<const ReadGrants> ReadRightsCache::of(storage::Transaction& tx,
     // Read before a clear: good for this call, not for the next.
     if (generation != m_generation) return grants;
     if (m_byUser.size() >= MostUsers) m_byUser.clear();
-    m_byUser[key] = {grants, now, generation};
+    m_byUser[key] = {grants, now};
     return grants;
 }
 

@@ -68,7 +68,6 @@ private:
     struct Entry {
         std::shared_ptr<const ReadGrants> grants;
         int64_t readAt = 0;
-        uint64_t generation = 0;
     };
     std::mutex m_lock;
     std::unordered_map<std::string, Entry> m_byUser;
